@@ -1,0 +1,3 @@
+#include "host/host_main.h"
+
+int main() { return wv::host_main(); }

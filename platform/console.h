@@ -1,0 +1,29 @@
+#pragma once
+// The process's standard streams.
+
+#include <string_view>
+
+namespace wv {
+
+// Writes UTF-8 text whole. On a Windows console the text goes through
+// WriteConsoleW, so it shows correctly in any code page; elsewhere the bytes
+// go out as they are. False on any failure, a closed pipe included.
+bool write_stdout(std::string_view utf8);
+bool write_stderr(std::string_view utf8);
+
+// Blocks until standard input yields a line feed or ends; the bytes read are
+// discarded, never stored. A read error counts as the end.
+void wait_for_stdin_line();
+
+// Makes a write to a closed pipe fail with an error instead of killing the
+// process (POSIX SIGPIPE); nothing to do on Windows.
+void ignore_broken_pipe_signal();
+
+}  // namespace wv
+
+namespace wv {
+
+// Blocks until standard input ends (or fails); the bytes read are discarded.
+void wait_for_stdin_end();
+
+}  // namespace wv

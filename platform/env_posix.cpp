@@ -1,0 +1,52 @@
+#include "platform/env.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace wv {
+
+std::optional<NativeString> get_env(std::string_view name) {
+  const char* value = std::getenv(std::string(name).c_str());
+  if (value == nullptr) return std::nullopt;
+  return NativeString(value);
+}
+
+void set_env(std::string_view name, const std::optional<NativeString>& value) {
+  std::string key(name);
+  if (value) {
+    ::setenv(key.c_str(), value->c_str(), 1);
+  } else {
+    ::unsetenv(key.c_str());
+  }
+}
+
+}  // namespace wv
+
+#include <fstream>
+#include <iterator>
+
+extern char** environ;
+
+namespace wv {
+
+std::vector<std::string> environment_entries() {
+  std::vector<std::string> out;
+  for (char** e = environ; e != nullptr && *e != nullptr; ++e) out.push_back(native_to_utf8_lossy(*e));
+  return out;
+}
+
+std::vector<std::string> command_line_arguments() {
+  std::ifstream in("/proc/self/cmdline", std::ios::binary);
+  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  while (start < all.size()) {
+    std::size_t end = all.find('\0', start);
+    if (end == std::string::npos) end = all.size();
+    out.push_back(native_to_utf8_lossy(all.substr(start, end - start)));
+    start = end + 1;
+  }
+  return out;
+}
+
+}  // namespace wv

@@ -1,0 +1,125 @@
+#pragma once
+// Child processes with a pipe on their standard input.
+//
+// The parent keeps the write end of the child's stdin pipe; closing it is the
+// child's end of input. The write end is never inherited by any child. Every
+// handle and descriptor here is owned by the object that holds it and closed
+// by its destructor; destroying a ChildProcess never ends the process.
+
+#include <cstddef>
+#include <expected>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/os_error.h"
+#include "platform/text.h"
+
+namespace wv {
+
+// The parent's end of a pipe, either direction.
+class PipeEnd {
+ public:
+  PipeEnd();
+  ~PipeEnd();
+  PipeEnd(PipeEnd&&) noexcept;
+  PipeEnd& operator=(PipeEnd&&) noexcept;
+  PipeEnd(const PipeEnd&) = delete;
+  PipeEnd& operator=(const PipeEnd&) = delete;
+
+  bool is_open() const;
+  void close();
+  // Writes all of `bytes`; false on any failure.
+  bool write_all(std::string_view bytes);
+  // Reads what is available, blocking until something is: the byte count,
+  // 0 at the end, nothing on an error.
+  std::optional<std::size_t> read_some(char* buffer, std::size_t size);
+
+  struct Impl;
+  explicit PipeEnd(std::unique_ptr<Impl> impl);
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+class ChildProcess {
+ public:
+  ChildProcess();
+  ~ChildProcess();
+  ChildProcess(ChildProcess&&) noexcept;
+  ChildProcess& operator=(ChildProcess&&) noexcept;
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Non-blocking: has the process ended? An ended process is reaped. A failed
+  // check counts as ended, and a process once reported ended is never signalled.
+  bool has_ended();
+  // Forcibly ends the process with exit code 1 (SIGKILL on POSIX), then waits
+  // for it with no time limit. Failures of either step are ignored.
+  void terminate_and_wait();
+  // Waits with no time limit (for tools and tests).
+  void wait();
+  // The exit code once the process has been reaped (for tools and tests). On
+  // POSIX a death by signal N reads as 128 + N.
+  std::optional<int> exit_code() const;
+  long id() const;
+
+  struct Impl;
+  explicit ChildProcess(std::unique_ptr<Impl> impl);
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
+
+enum class StdioMode { Inherit, Pipe, File };
+
+struct StdioTarget {
+  StdioMode mode = StdioMode::Inherit;
+  std::filesystem::path file;  // for File: created or truncated, written by the child
+
+  static StdioTarget inherit() { return {}; }
+  static StdioTarget pipe() { return {StdioMode::Pipe, {}}; }
+  static StdioTarget to_file(std::filesystem::path p) { return {StdioMode::File, std::move(p)}; }
+};
+
+struct SpawnRequest {
+  std::filesystem::path program;      // used as given, never searched for
+  std::vector<NativeString> args;     // the arguments after the program itself
+  // Added to or overriding the parent's environment; nothing removes the variable.
+  std::vector<std::pair<std::string, std::optional<NativeString>>> env;
+  StdioTarget out;
+  StdioTarget err;
+};
+
+struct SpawnedProcess {
+  ChildProcess process;
+  PipeEnd stdin_writer;   // always open after a successful spawn
+  PipeEnd stdout_reader;  // open only for StdioMode::Pipe
+  PipeEnd stderr_reader;
+};
+
+// Starts the program without a console window of its own (Windows) or in a
+// process group of its own (POSIX), so that the terminal's Ctrl+C never
+// reaches it. A failure leaves no handle or descriptor behind.
+std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request);
+
+// Sends the terminal's interrupt (SIGINT) to the process group that `child`
+// leads, as a terminal would. False where the platform has no such thing.
+bool interrupt_process_group(const ChildProcess& child);
+
+// Handles (Windows) or descriptors (POSIX) the calling process holds open.
+std::optional<std::size_t> open_handle_count();
+
+}  // namespace wv
+
+namespace wv {
+
+// A description of each handle or descriptor this process holds, where the
+// platform can list them (POSIX: "<fd> -> <target>"); empty where it cannot.
+std::vector<std::string> describe_open_handles();
+
+}  // namespace wv

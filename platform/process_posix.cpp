@@ -1,0 +1,281 @@
+#include "platform/process.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/unique_fd.h"
+
+extern char** environ;
+
+namespace wv {
+
+struct PipeEnd::Impl {
+  UniqueFd fd;
+};
+
+PipeEnd::PipeEnd() = default;
+PipeEnd::PipeEnd(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+PipeEnd::~PipeEnd() = default;
+PipeEnd::PipeEnd(PipeEnd&&) noexcept = default;
+PipeEnd& PipeEnd::operator=(PipeEnd&&) noexcept = default;
+
+bool PipeEnd::is_open() const { return impl_ && impl_->fd; }
+void PipeEnd::close() { impl_.reset(); }
+
+bool PipeEnd::write_all(std::string_view bytes) {
+  if (!is_open()) return false;
+  while (!bytes.empty()) {
+    ssize_t n = ::write(impl_->fd.get(), bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+std::optional<std::size_t> PipeEnd::read_some(char* buffer, std::size_t size) {
+  if (!is_open()) return std::nullopt;
+  for (;;) {
+    ssize_t n = ::read(impl_->fd.get(), buffer, size);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR) return std::nullopt;
+  }
+}
+
+struct ChildProcess::Impl {
+  pid_t pid = -1;
+  bool reaped = false;
+  std::optional<int> exit_code;
+
+  void record(int status) {
+    reaped = true;
+    if (WIFEXITED(status)) exit_code = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status)) exit_code = 128 + WTERMSIG(status);
+  }
+};
+
+ChildProcess::ChildProcess() = default;
+ChildProcess::ChildProcess(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+// A child that was never reaped stays a zombie until the parent exits; only
+// the stop protocol may end or wait for it.
+ChildProcess::~ChildProcess() = default;
+ChildProcess::ChildProcess(ChildProcess&&) noexcept = default;
+ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
+
+bool ChildProcess::has_ended() {
+  if (!impl_ || impl_->reaped) return true;
+  int status = 0;
+  for (;;) {
+    pid_t r = ::waitpid(impl_->pid, &status, WNOHANG);
+    if (r == 0) return false;
+    if (r == impl_->pid) {
+      impl_->record(status);
+      return true;
+    }
+    if (r < 0 && errno == EINTR) continue;
+    // The pid is no longer ours to wait for: never signal it again.
+    impl_->reaped = true;
+    return true;
+  }
+}
+
+void ChildProcess::terminate_and_wait() {
+  if (!impl_ || impl_->reaped) return;
+  ::kill(impl_->pid, SIGKILL);
+  wait();
+}
+
+void ChildProcess::wait() {
+  if (!impl_ || impl_->reaped) return;
+  int status = 0;
+  for (;;) {
+    pid_t r = ::waitpid(impl_->pid, &status, 0);
+    if (r == impl_->pid) {
+      impl_->record(status);
+      return;
+    }
+    if (r < 0 && errno == EINTR) continue;
+    impl_->reaped = true;
+    return;
+  }
+}
+
+std::optional<int> ChildProcess::exit_code() const { return impl_ ? impl_->exit_code : std::nullopt; }
+long ChildProcess::id() const { return impl_ ? impl_->pid : -1; }
+
+namespace {
+
+// A pipe whose descriptors are close-on-exec and above the standard three, so
+// that a dup2 onto 0, 1 or 2 in the child never meets itself.
+std::expected<std::pair<UniqueFd, UniqueFd>, OsError> make_pipe() {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return std::unexpected(last_os_error());
+  UniqueFd read_end(fds[0]), write_end(fds[1]);
+  for (UniqueFd* end : {&read_end, &write_end}) {
+    if (end->get() <= 2) {
+      int moved = ::fcntl(end->get(), F_DUPFD_CLOEXEC, 3);
+      if (moved < 0) return std::unexpected(last_os_error());
+      end->reset(moved);
+    }
+  }
+  return std::pair{std::move(read_end), std::move(write_end)};
+}
+
+struct ChildStdio {
+  UniqueFd child_end;  // what the child gets as the stream, or none to inherit
+  UniqueFd parent_end;
+};
+
+std::expected<ChildStdio, OsError> prepare_output(const StdioTarget& target) {
+  ChildStdio stdio;
+  if (target.mode == StdioMode::Pipe) {
+    auto p = make_pipe();
+    if (!p) return std::unexpected(p.error());
+    stdio.parent_end = std::move(p->first);
+    stdio.child_end = std::move(p->second);
+  } else if (target.mode == StdioMode::File) {
+    int fd = ::open(target.file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return std::unexpected(last_os_error());
+    stdio.child_end.reset(fd);
+    if (fd <= 2) {
+      int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+      if (moved < 0) return std::unexpected(last_os_error());
+      stdio.child_end.reset(moved);
+    }
+  }
+  return stdio;
+}
+
+std::vector<std::string> child_environment(const SpawnRequest& request) {
+  std::vector<std::string> env;
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    std::string_view item(*entry);
+    std::string_view name = item.substr(0, item.find('='));
+    bool overridden = false;
+    for (const auto& [key, value] : request.env) overridden = overridden || key == name;
+    if (!overridden) env.emplace_back(item);
+  }
+  for (const auto& [key, value] : request.env) {
+    if (value) env.push_back(key + "=" + *value);
+  }
+  return env;
+}
+
+// posix_spawn's C structures, released whatever path the spawn takes.
+struct SpawnSetup {
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attr;
+  bool actions_ready = false, attr_ready = false;
+  ~SpawnSetup() {
+    if (actions_ready) posix_spawn_file_actions_destroy(&actions);
+    if (attr_ready) posix_spawnattr_destroy(&attr);
+  }
+};
+
+}  // namespace
+
+std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request) {
+  auto stdin_pipe = make_pipe();
+  if (!stdin_pipe) return std::unexpected(stdin_pipe.error());
+  auto out = prepare_output(request.out);
+  if (!out) return std::unexpected(out.error());
+  auto err = prepare_output(request.err);
+  if (!err) return std::unexpected(err.error());
+
+  SpawnSetup setup;
+  int rc = posix_spawn_file_actions_init(&setup.actions);
+  if (rc != 0) return std::unexpected(os_error_from_code(rc));
+  setup.actions_ready = true;
+  rc = posix_spawnattr_init(&setup.attr);
+  if (rc != 0) return std::unexpected(os_error_from_code(rc));
+  setup.attr_ready = true;
+
+  // dup2 clears close-on-exec on the copy, so the child keeps exactly its
+  // three standard streams; every other descriptor of ours is close-on-exec.
+  posix_spawn_file_actions_adddup2(&setup.actions, stdin_pipe->first.get(), 0);
+  if (out->child_end) posix_spawn_file_actions_adddup2(&setup.actions, out->child_end.get(), 1);
+  if (err->child_end) posix_spawn_file_actions_adddup2(&setup.actions, err->child_end.get(), 2);
+
+  // A process group of its own keeps the terminal's Ctrl+C away from the
+  // child; SIGPIPE goes back to its default, which the parent may ignore.
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  sigset_t no_mask;
+  sigemptyset(&no_mask);
+  posix_spawnattr_setpgroup(&setup.attr, 0);
+  posix_spawnattr_setsigdefault(&setup.attr, &defaults);
+  posix_spawnattr_setsigmask(&setup.attr, &no_mask);
+  posix_spawnattr_setflags(&setup.attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
+  std::vector<std::string> args{request.program.native()};
+  args.insert(args.end(), request.args.begin(), request.args.end());
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> env = child_environment(request);
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  pid_t pid = -1;
+  rc = ::posix_spawn(&pid, request.program.c_str(), &setup.actions, &setup.attr, argv.data(), envp.data());
+  if (rc != 0) return std::unexpected(os_error_from_code(rc));
+
+  auto impl = std::make_unique<ChildProcess::Impl>();
+  impl->pid = pid;
+  SpawnedProcess spawned;
+  spawned.process = ChildProcess(std::move(impl));
+  spawned.stdin_writer = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(stdin_pipe->second)));
+  if (out->parent_end) spawned.stdout_reader = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(out->parent_end)));
+  if (err->parent_end) spawned.stderr_reader = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(err->parent_end)));
+  // The child's ends (stdin read end, output write ends) close here, on return.
+  return spawned;
+}
+
+bool interrupt_process_group(const ChildProcess& child) {
+  if (child.id() <= 0) return false;
+  return ::kill(-static_cast<pid_t>(child.id()), SIGINT) == 0;
+}
+
+std::optional<std::size_t> open_handle_count() {
+  DIR* dir = ::opendir("/proc/self/fd");
+  if (dir == nullptr) return std::nullopt;
+  std::size_t count = 0;
+  while (dirent* entry = ::readdir(dir)) {
+    if (entry->d_name[0] != '.') ++count;
+  }
+  ::closedir(dir);
+  return count - 1;  // the directory stream's own descriptor
+}
+
+}  // namespace wv
+
+namespace wv {
+
+std::vector<std::string> describe_open_handles() {
+  std::vector<std::string> out;
+  DIR* dir = ::opendir("/proc/self/fd");
+  if (dir == nullptr) return out;
+  int own = ::dirfd(dir);
+  while (dirent* entry = ::readdir(dir)) {
+    if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == own) continue;
+    std::string link = std::string("/proc/self/fd/") + entry->d_name;
+    char target[512] = {};
+    ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+    out.push_back(std::string(entry->d_name) + " -> " + (n > 0 ? std::string(target, static_cast<std::size_t>(n)) : "?"));
+  }
+  ::closedir(dir);
+  return out;
+}
+
+}  // namespace wv

@@ -1,0 +1,44 @@
+#include "platform/thread.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/text.h"
+#include "platform/unique_handle.h"
+
+namespace wv {
+namespace {
+
+DWORD WINAPI run(void* arg) {
+  std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(arg));
+  (*body)();
+  return 0;
+}
+
+// SetThreadDescription exists from Windows 10 1607 on; older systems and Wine
+// may lack it, and a thread without a name is still a thread.
+void name_thread(HANDLE thread, std::string_view name) {
+  using SetDescriptionFn = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  if (kernel32 == nullptr) return;
+  FARPROC proc = GetProcAddress(kernel32, "SetThreadDescription");
+  if (proc == nullptr) return;
+  auto set_description = reinterpret_cast<SetDescriptionFn>(reinterpret_cast<void*>(proc));
+  set_description(thread, native_from_utf8(name).c_str());
+}
+
+}  // namespace
+
+bool start_detached_thread(std::string_view name, std::function<void()> body) {
+  auto owned = std::make_unique<std::function<void()>>(std::move(body));
+  // Created suspended so that it carries its name before it runs.
+  UniqueHandle thread(CreateThread(nullptr, 0, &run, owned.get(), CREATE_SUSPENDED, nullptr));
+  if (!thread) return false;
+  owned.release();  // the thread owns it now
+  name_thread(thread.get(), name);
+  ResumeThread(thread.get());
+  return true;  // closing our handle detaches the thread
+}
+
+}  // namespace wv

@@ -1,0 +1,108 @@
+// A stand-in for the real agent, for the demo and the tests. It does what a
+// test asks through environment variables, which the host passes through:
+//
+//   WV_SIM_RECORD=<file>  write the arguments, environment, working directory
+//                         and open descriptors to <file>, then append
+//                         "stdin-end" when standard input ends
+//   WV_SIM_COUNT=<file>   append one line to <file> per launch
+//   WV_SIM_MODE=<mode>    what to do once started:
+//     wait-stdin             (the default) exit 0 when standard input ends
+//     exit:<ms>:<code>       exit with <code> after <ms>, whatever stdin does
+//     ignore-stdin           keep running after standard input ends
+//     exit-after-eof:<ms>    exit 0 <ms> after standard input ends
+//     publish:<scenario>     publish the scenario's files (see scenario.h)
+
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/env.h"
+#include "platform/process.h"
+#include "platform/text.h"
+#include "tools/agent-sim/publisher.h"
+
+namespace {
+
+std::optional<std::string> env_text(std::string_view name) {
+  auto value = wv::get_env(name);
+  if (!value) return std::nullopt;
+  return wv::native_to_utf8_lossy(*value);
+}
+
+std::optional<std::filesystem::path> env_path(std::string_view name) {
+  auto value = wv::get_env(name);
+  if (!value || value->empty()) return std::nullopt;
+  return std::filesystem::path(*value);
+}
+
+std::uint64_t number(std::string_view text) {
+  std::uint64_t value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+void append_line(const std::filesystem::path& file, std::string_view line) {
+  std::ofstream out(file, std::ios::binary | std::ios::app);
+  out << line << '\n';
+}
+
+void write_record(const std::filesystem::path& file) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  for (const auto& arg : wv::command_line_arguments()) out << "arg " << arg << '\n';
+  for (const auto& entry : wv::environment_entries()) out << "env " << entry << '\n';
+  std::error_code ec;
+  out << "cwd " << wv::path_to_utf8_lossy(std::filesystem::current_path(ec)) << '\n';
+  for (const auto& fd : wv::describe_open_handles()) out << "fd " << fd << '\n';
+  out << "ready\n";
+}
+
+[[noreturn]] void run_forever() {
+  for (;;) wv::sleep_for(wv::Duration::seconds(3600));
+}
+
+}  // namespace
+
+int main() {
+  auto record = env_path("WV_SIM_RECORD");
+  if (auto count = env_path("WV_SIM_COUNT")) append_line(*count, "launch");
+  if (record) write_record(*record);
+
+  std::string mode = env_text("WV_SIM_MODE").value_or("wait-stdin");
+  auto note_stdin_end = [&] {
+    if (record) append_line(*record, "stdin-end");
+  };
+
+  if (mode.starts_with("exit:")) {
+    std::string_view rest = std::string_view(mode).substr(5);
+    std::size_t colon = rest.find(':');
+    std::uint64_t ms = number(rest.substr(0, colon));
+    int code = colon == std::string_view::npos ? 0 : static_cast<int>(number(rest.substr(colon + 1)));
+    wv::sleep_for(wv::Duration::millis(ms));
+    return code;
+  }
+  if (mode == "ignore-stdin") {
+    wv::wait_for_stdin_end();
+    note_stdin_end();
+    run_forever();
+  }
+  if (mode.starts_with("exit-after-eof:")) {
+    wv::wait_for_stdin_end();
+    note_stdin_end();
+    wv::sleep_for(wv::Duration::millis(number(std::string_view(mode).substr(15))));
+    return 0;
+  }
+  if (mode.starts_with("publish:")) {
+    return wv::sim::run_publisher(std::filesystem::path(wv::native_from_utf8(mode.substr(8))), note_stdin_end);
+  }
+  wv::wait_for_stdin_end();
+  note_stdin_end();
+  return 0;
+}
