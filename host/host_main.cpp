@@ -1,21 +1,94 @@
 #include "host/host_main.h"
 
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "agent/agent_launch.h"
+#include "agent/agent_supervisor.h"
 #include "datadir/data_dir.h"
+#include "host/display_step.h"
+#include "host/messages.h"
+#include "host/stop_watcher.h"
+#include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/text.h"
 
 namespace wv {
 
+namespace {
+
+constexpr Duration kRestartBackoff = Duration::seconds(2);
+constexpr Duration kHealthyRun = Duration::seconds(30);
+constexpr std::uint32_t kMaxRestarts = 3;
+constexpr Duration kPollInterval = Duration::seconds(1);
+
+constexpr int kExitStopped = 0;
+constexpr int kExitStartFailed = 1;
+constexpr int kExitFatal = 101;
+
+// A failed write to standard output ends the host. The caller returns at once,
+// which destroys the supervisor and so still stops the agent.
+int fatal_output_failure() {
+  (void)write_stderr(kStdoutFailedMessage);
+  return kExitFatal;
+}
+
+}  // namespace
+
 int host_main() {
-  auto agent = locate_agent();
-  auto dir = resolve_data_dir();
-  std::string banner = "Wayvane GPS — console host\n";
-  banner += "  agent    : " + (agent ? path_to_utf8_lossy(*agent) : std::string("(not found)")) + "\n";
-  banner += "  data dir : " + (dir ? path_to_utf8_lossy(*dir) : std::string("(none)")) + "\n";
-  return write_stdout(banner) ? 0 : 101;
+  // A closed pipe on standard output must be a failed write, not a silent death.
+  ignore_broken_pipe_signal();
+
+  std::optional<std::filesystem::path> agent_path = locate_agent();
+  if (!agent_path) {
+    (void)write_stderr(agent_not_found_message());
+    return kExitStartFailed;
+  }
+
+  std::optional<std::filesystem::path> data_dir = resolve_data_dir();
+  if (!data_dir) {
+    (void)write_stderr(kNoDataDirMessage);
+    return kExitStartFailed;
+  }
+
+  auto supervisor = std::make_unique<AgentSupervisor>(*agent_path, *data_dir, kRestartBackoff, kHealthyRun,
+                                                      kMaxRestarts);
+
+  if (!write_stdout(banner(path_to_utf8_lossy(*agent_path), path_to_utf8_lossy(*data_dir)))) {
+    return fatal_output_failure();
+  }
+
+  if (auto started = supervisor->start(); !started) {
+    (void)write_stderr(std::string(kStartFailurePrefix) + started.error().text() + "\n");
+    return kExitStartFailed;
+  }
+
+  auto stop_flag = std::make_shared<StopFlag>();
+  if (!start_stdin_watcher(stop_flag)) {
+    // Nothing can end the loop now but an interrupt.
+    (void)write_stderr(kNoWatcherMessage);
+  }
+
+  auto screen = std::make_unique<DisplayStep>(supervisor->data_dir());
+  for (;;) {
+    if (stop_flag->requested.load(std::memory_order_relaxed)) break;
+    supervisor->tick();
+    AgentState state = supervisor->agent_state();
+    if (!screen->run(state)) return fatal_output_failure();
+    sleep_for(kPollInterval);
+  }
+
+  // No tick from here on: it would relaunch the agent that is being stopped.
+  if (!write_stdout(std::string("\n") + std::string(kStoppingLine))) return fatal_output_failure();
+  StopOutcome outcome = supervisor->stop(kStopGrace);
+  if (!write_stdout(std::string(stop_outcome_message(outcome)) + "\n")) return fatal_output_failure();
+
+  screen.reset();
+  stop_flag.reset();
+  supervisor.reset();
+  agent_path.reset();
+  return kExitStopped;
 }
 
 }  // namespace wv
