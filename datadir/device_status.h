@@ -1,0 +1,94 @@
+#pragma once
+// devices/<udid>/status.json: what the agent publishes about one device.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "datadir/decode_error.h"
+
+namespace wv {
+
+// Each word set's values stand in the order of its words in the file.
+enum class SessionReport { Idle, Spoofing, Lost };      // "idle", "spoofing", "lost"
+enum class Transport { Usb, Wireless, Unknown };        // "usb", "wireless", "unknown"
+enum class Provenance { VpnSync, Manual, FromApp, Unknown };  // "vpn-sync", "manual", "from-app", "unknown"
+enum class Motion { Still, Route, Steering, Unknown };  // "still", "route", "steering", "unknown"
+
+struct DeviceSummary {
+  std::string name;
+  std::string product_type;
+  std::string ios_version;
+
+  friend bool operator==(const DeviceSummary&, const DeviceSummary&) = default;
+};
+
+struct RouteStatus {
+  std::string id;
+  std::optional<std::uint64_t> started_at;
+  std::string name;
+  double travelled_m = 0;
+  double total_m = 0;
+  bool paused = false;
+  bool finished = false;
+  std::optional<std::uint64_t> remaining_secs;
+  bool speed_defaulted = false;
+  std::optional<double> start_travelled_m;
+
+  friend bool operator==(const RouteStatus&, const RouteStatus&) = default;
+};
+
+struct SteeringStatus {
+  std::uint64_t seq = 0;
+  double heading_deg = 0;
+  double speed_mps = 0;
+  double latitude = 0;
+  double longitude = 0;
+  double travelled_m = 0;
+  std::uint64_t ttl_secs = 0;
+  std::uint64_t expires_in_secs = 0;
+  bool held = false;
+  bool expired = false;
+  std::optional<std::string> rejected;
+
+  friend bool operator==(const SteeringStatus&, const SteeringStatus&) = default;
+};
+
+struct StatusReport {
+  std::uint32_t version = 0;
+  std::string agent_version;
+  bool connected = false;
+  std::optional<DeviceSummary> device;
+  SessionReport session = SessionReport::Idle;
+  Provenance provenance = Provenance::Unknown;
+  std::string remediation;
+  std::optional<std::string> error;
+  Transport transport = Transport::Unknown;
+  std::uint64_t updated_at = 0;  // seconds since 1970; 0 when not given
+  bool pairing_repair_needed = false;
+  std::optional<RouteStatus> route;
+  std::optional<Motion> motion;
+  std::optional<SteeringStatus> steering;
+
+  friend bool operator==(const StatusReport&, const StatusReport&) = default;
+};
+
+// The report's keys are written beside udid and publish_error, in one object.
+struct DeviceStatusFile {
+  std::string udid;
+  std::optional<std::string> publish_error;
+  StatusReport report;
+
+  friend bool operator==(const DeviceStatusFile&, const DeviceStatusFile&) = default;
+};
+
+// Decodes the whole text of a status file.
+Decoded<DeviceStatusFile> decode_status(std::string_view text);
+
+// The status of device `udid` in `dir`, or nothing when the file is missing,
+// unreadable or invalid.
+std::optional<DeviceStatusFile> read_status(const std::filesystem::path& dir, std::string_view udid);
+
+}  // namespace wv

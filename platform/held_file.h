@@ -1,0 +1,37 @@
+#pragma once
+// Test aids for the published-file readers: a file kept open for writing, the
+// way the agent holds one while it rewrites it, and a FIFO where a file is
+// expected.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace wv {
+
+class HeldWriter {
+ public:
+  // Creates or truncates the file and keeps it open for writing (on Windows
+  // also for deletion, as a writer that replaces the file would), sharing
+  // read, write and delete access.
+  static std::optional<HeldWriter> open(const std::filesystem::path& p);
+
+  HeldWriter(HeldWriter&& other) noexcept;
+  HeldWriter& operator=(HeldWriter&&) = delete;
+  HeldWriter(const HeldWriter&) = delete;
+  HeldWriter& operator=(const HeldWriter&) = delete;
+  ~HeldWriter();
+
+  // Writes all of `bytes` through the open handle.
+  bool write(std::string_view bytes);
+
+ private:
+  explicit HeldWriter(std::intptr_t native) : native_(native) {}
+  std::intptr_t native_;  // a file descriptor, or a HANDLE
+};
+
+// Creates a FIFO at `p`. Always false on Windows, which has none.
+bool make_fifo(const std::filesystem::path& p);
+
+}  // namespace wv

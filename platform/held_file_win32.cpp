@@ -1,0 +1,34 @@
+#include "platform/held_file.h"
+
+#include <windows.h>
+
+#include <utility>
+
+namespace wv {
+
+std::optional<HeldWriter> HeldWriter::open(const std::filesystem::path& p) {
+  HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  return HeldWriter(reinterpret_cast<std::intptr_t>(h));
+}
+
+HeldWriter::HeldWriter(HeldWriter&& other) noexcept : native_(std::exchange(other.native_, 0)) {}
+
+HeldWriter::~HeldWriter() {
+  if (native_ != 0) CloseHandle(reinterpret_cast<HANDLE>(native_));
+}
+
+bool HeldWriter::write(std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD n = 0;
+    DWORD chunk = bytes.size() > 65536 ? 65536 : static_cast<DWORD>(bytes.size());
+    if (!WriteFile(reinterpret_cast<HANDLE>(native_), bytes.data(), chunk, &n, nullptr)) return false;
+    bytes.remove_prefix(n);
+  }
+  return true;
+}
+
+bool make_fifo(const std::filesystem::path&) { return false; }
+
+}  // namespace wv
