@@ -207,9 +207,13 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
 
   // A process group of its own keeps the terminal's Ctrl+C away from the
   // child; SIGPIPE goes back to its default, which the parent may ignore.
+  // So does SIGINT, which a shell ignores for a job it starts in the
+  // background: the child then takes an interrupt sent to its group as a
+  // program started at the terminal would, however its parent was started.
   sigset_t defaults;
   sigemptyset(&defaults);
   sigaddset(&defaults, SIGPIPE);
+  sigaddset(&defaults, SIGINT);
   sigset_t no_mask;
   sigemptyset(&no_mask);
   posix_spawnattr_setpgroup(&setup.attr, 0);

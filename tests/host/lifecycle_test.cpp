@@ -1,0 +1,345 @@
+// The console host's whole life, run end to end on the built program with the
+// simulated agent: the start-up failures, the banner, the stop on Enter or at
+// the end of input, the three outcomes of the stop, a crashing agent, a
+// standard output that goes away, and Ctrl+C.
+//
+// The data directory is an empty scratch folder, so the screen is always the
+// one-line "no devices" screen.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "platform/os.h"
+#include "platform/os_error.h"
+#include "platform/text.h"
+#include "tests/support/host_run.h"
+#include "tests/support/test_support.h"
+
+namespace wv {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using test::HostRun;
+using test::HostRunOptions;
+using test::native;
+using test::ScratchDir;
+
+// Generous, for Wine: one process start there can take a few hundred ms.
+constexpr auto kStartTimeout = 15s;
+constexpr auto kExitTimeout = 20s;
+
+std::string cat(std::initializer_list<std::string_view> parts) {
+  std::string s;
+  for (auto p : parts) s += p;
+  return s;
+}
+
+// The banner for paths as the host shows them.
+std::string banner_text(std::string_view agent, std::string_view data_dir) {
+  return cat({"Wayvane GPS — console host\n", "  agent    : ", agent, "\n", "  data dir : ", data_dir, "\n", "\n",
+              "Press Enter to stop cleanly, or Ctrl+C (also safe — see below).\n", "\n"});
+}
+
+std::string banner(const fs::path& agent, const fs::path& data_dir) {
+  return banner_text(path_to_utf8_lossy(agent), path_to_utf8_lossy(data_dir));
+}
+
+std::string screen(std::string_view label) {
+  return "agent: " + std::string(label) + "   (no devices yet — connect, unlock, and trust an iPhone over USB)\n";
+}
+
+const std::string kRunningScreen = screen("running");
+const std::string kRestartingScreen = screen("restarting after an unexpected exit");
+const std::string kGaveUpScreen = screen("stopped (auto-restart gave up — needs a manual restart)");
+
+constexpr std::string_view kStopping =
+    "\nStopping — closing the agent's stdin so it clears the spoof before exiting…\n";
+constexpr std::string_view kExited = "Agent cleared the spoof and exited. Phone is back on its real location.\n";
+constexpr std::string_view kNotRunning = "Agent was not running.\n";
+constexpr std::string_view kTerminated =
+    "Agent overstayed the grace period and was terminated. The spoof was NOT cleared — the device will revert "
+    "on its own timeout (~1-2 min).\n";
+
+double seconds_since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
+
+class HostLifecycleTest : public ::testing::Test {
+ protected:
+  HostLifecycleTest() { fs::create_directory(data_dir_); }
+
+  // The host with the simulated agent in `mode` (or `agent`; nothing leaves
+  // WAYVANE_AGENT_PATH unset), the knobs of the caller's shell cleared.
+  std::unique_ptr<HostRun> start(std::string_view mode, std::optional<fs::path> agent = test::agent_sim_exe(),
+                                 std::optional<std::string> hang_up_after = std::nullopt) {
+    HostRunOptions options;
+    options.env = {
+        {"WAYVANE_AGENT_PATH", agent ? std::optional(agent->native()) : std::nullopt},
+        {"WAYVANE_GPS_DIR", data_dir_.native()},
+        {"WV_SIM_MODE", native(mode)},
+        {"WV_SIM_RECORD", record_.native()},
+        {"WV_SIM_COUNT", count_.native()},
+    };
+    options.hang_up_after = std::move(hang_up_after);
+    return std::make_unique<HostRun>(scratch_ / "stderr", std::move(options));
+  }
+
+  // Lines the simulated agent recorded about itself ("ready", "stdin-end", ...).
+  bool agent_recorded(std::string_view line) const {
+    auto lines = test::read_lines(record_);
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  bool wait_agent_recorded(std::string_view line) const {
+    return test::wait_until([&] { return agent_recorded(line); }, kStartTimeout);
+  }
+  std::size_t launches() const { return test::read_lines(count_).size(); }
+
+  std::string expected_banner() const { return banner(test::agent_sim_exe(), data_dir_); }
+
+  ScratchDir scratch_;
+  fs::path data_dir_ = scratch_ / "data";
+  fs::path record_ = scratch_ / "agent-record";
+  fs::path count_ = scratch_ / "agent-launches";
+};
+
+// ---------------------------------------------------------------------------
+// Start-up failures
+
+void expect_agent_not_found(HostRun& run) {
+  ASSERT_TRUE(run.started());
+  EXPECT_EQ(run.wait_exit(kExitTimeout), 1);
+  std::string hint = kIsWindows ? "  $env:WAYVANE_AGENT_PATH = \"...\\target\\debug\\wayvane-gps-agent.exe\""
+                                : std::string(kAgentPathHint);
+  EXPECT_EQ(run.err(), "Could not find " + std::string(kAgentFileName) +
+                           ".\n"
+                           "\n"
+                           "It should sit next to this binary. For a dev build, point at it explicitly:\n" +
+                           hint + "\n");
+  EXPECT_TRUE(run.wait_out_closed(kExitTimeout));
+  EXPECT_EQ(run.out(), "");
+}
+
+TEST_F(HostLifecycleTest, AnAgentPathNamingNoFileEndsWithTheFourLineHint) {
+  auto run = start("wait-stdin", scratch_ / "no-such-agent");
+  expect_agent_not_found(*run);
+  EXPECT_EQ(launches(), 0u);
+}
+
+TEST_F(HostLifecycleTest, NoAgentBesideTheHostEndsWithTheFourLineHint) {
+  if (fs::exists(test::build_dir() / native(kAgentFileName))) {
+    GTEST_SKIP() << "an agent sits beside the host in this build directory";
+  }
+  auto run = start("wait-stdin", std::nullopt);
+  expect_agent_not_found(*run);
+}
+
+TEST_F(HostLifecycleTest, AnAgentThatCannotBeLaunchedEndsAfterTheBannerWithTheOsError) {
+  // Not a program: no execute permission on POSIX, not an executable image on Windows.
+  fs::path agent = scratch_.write(kIsWindows ? "agent.exe" : "agent", "this is not a program\n");
+  fs::permissions(agent, fs::perms::owner_read | fs::perms::owner_write);
+
+  auto run = start("wait-stdin", agent);
+  ASSERT_TRUE(run->started());
+  EXPECT_EQ(run->wait_exit(kExitTimeout), 1);
+  EXPECT_TRUE(run->wait_out_closed(kExitTimeout));
+  EXPECT_EQ(run->out(), banner(agent, data_dir_));
+
+  // The error line is the platform's own message for the code it names.
+  std::string err = run->err();
+  const std::string prefix = "Could not start the agent: ";
+  const std::string marker = " (os error ";
+  ASSERT_TRUE(err.starts_with(prefix) && err.ends_with(")\n")) << err;
+  std::size_t at = err.rfind(marker);
+  ASSERT_NE(at, std::string::npos) << err;
+  std::string digits = err.substr(at + marker.size(), err.size() - 2 - at - marker.size());
+  ASSERT_FALSE(digits.empty()) << err;
+  ASSERT_TRUE(std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) << err;
+  EXPECT_NE(std::stol(digits), 0) << err;
+  EXPECT_EQ(err, prefix + os_error_from_code(std::stol(digits)).text() + "\n");
+}
+
+// ---------------------------------------------------------------------------
+// The stop, from standard input
+
+TEST_F(HostLifecycleTest, InputAlreadyAtItsEndLaunchesTheAgentAndStopsItCleanly) {
+  auto run = start("wait-stdin");
+  ASSERT_TRUE(run->started());
+  run->end_input();
+
+  EXPECT_EQ(run->wait_exit(kExitTimeout), 0);
+  EXPECT_TRUE(run->wait_out_closed(kExitTimeout)) << "the agent outlived the host";
+  // One screen, or none if the watcher won the race to the first test of the flag.
+  std::string without_screen = cat({expected_banner(), kStopping, kExited});
+  std::string with_screen = cat({expected_banner(), kRunningScreen, kStopping, kExited});
+  std::string out = run->out();
+  EXPECT_TRUE(out == without_screen || out == with_screen) << out;
+  EXPECT_EQ(run->err(), "");
+
+  EXPECT_TRUE(agent_recorded("ready"));
+  EXPECT_TRUE(agent_recorded("stdin-end"));
+  // Nothing relaunched the agent once the stop had ended it.
+  EXPECT_EQ(launches(), 1u);
+}
+
+TEST_F(HostLifecycleTest, OnlyTheFirstCompleteLineStopsTheHost) {
+  auto run = start("wait-stdin");
+  ASSERT_TRUE(run->started());
+  ASSERT_TRUE(run->wait_for_out(kRunningScreen, kStartTimeout)) << run->out();
+  auto screen_shown = Clock::now();
+
+  run->type("stop please");
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_EQ(run->out().find("Stopping"), std::string::npos) << "text before Enter stopped the host";
+
+  auto enter = Clock::now();
+  run->type(" now\nand a second line\n");
+  ASSERT_TRUE(run->wait_for_out(kStopping, 10s));
+  EXPECT_LT(seconds_since(enter), 3.5) << "the stopping line came long after Enter";
+  // Enter came halfway between two tests of the flag, so the stop began at the
+  // second test after the screen, about 2 s after it.
+  EXPECT_LT(seconds_since(screen_shown), 3.5) << "the loop polls too slowly";
+  auto stopping = Clock::now();
+  ASSERT_TRUE(run->wait_for_out(kExited, kExitTimeout));
+  // An agent that leaves at once is not kept for the whole grace period.
+  EXPECT_LT(seconds_since(stopping), 4.5);
+
+  EXPECT_EQ(run->wait_exit(kExitTimeout), 0);
+  EXPECT_TRUE(run->wait_out_closed(kExitTimeout));
+  EXPECT_EQ(run->out(), cat({expected_banner(), kRunningScreen, kStopping, kExited}));
+  EXPECT_EQ(run->err(), "");
+  EXPECT_TRUE(agent_recorded("stdin-end"));
+  EXPECT_EQ(launches(), 1u);
+}
+
+TEST_F(HostLifecycleTest, AnAgentThatOverstaysTheGracePeriodIsTerminatedAfterSixSeconds) {
+  auto run = start("ignore-stdin");
+  ASSERT_TRUE(run->started());
+  ASSERT_TRUE(run->wait_for_out(kRunningScreen, kStartTimeout)) << run->out();
+
+  run->type("\n");
+  ASSERT_TRUE(run->wait_for_out(kStopping, 10s));
+  auto stopping = Clock::now();
+  ASSERT_TRUE(run->wait_for_out(kTerminated, kExitTimeout)) << run->out();
+  // Slightly under 6 s: the stopping line is seen a moment after it is written.
+  EXPECT_GE(seconds_since(stopping), 5.9);
+
+  EXPECT_EQ(run->wait_exit(kExitTimeout), 0);
+  // The agent had its end of input first, and is really gone afterwards.
+  EXPECT_TRUE(agent_recorded("stdin-end"));
+  EXPECT_TRUE(run->wait_out_closed(kExitTimeout)) << "the overstaying agent is still alive";
+  EXPECT_EQ(run->out(), cat({expected_banner(), kRunningScreen, kStopping, kTerminated}));
+  EXPECT_EQ(launches(), 1u);
+}
+
+TEST_F(HostLifecycleTest, AnAgentThatKeepsCrashingIsGivenUpOnAndThenIsNotRunning) {
+  auto started = Clock::now();
+  auto run = start("exit:0:3");
+  ASSERT_TRUE(run->started());
+  ASSERT_TRUE(run->wait_for_out(kGaveUpScreen, 60s)) << run->out();
+  // Three relaunches, each after the 2 s back-off and in an iteration of its
+  // own, and the fourth exit found one more poll later: at least 3 x (2 + 1) s.
+  EXPECT_GE(seconds_since(started), 8.8);
+  EXPECT_EQ(launches(), 4u);
+
+  // Longer than a back-off and a poll: a fifth launch would have come by now.
+  std::this_thread::sleep_for(2500ms);
+  EXPECT_EQ(launches(), 4u);
+
+  run->type("\n");
+  EXPECT_EQ(run->wait_exit(kExitTimeout), 0);
+  EXPECT_TRUE(run->wait_out_closed(kExitTimeout));
+  std::string out = run->out();
+  std::string head = expected_banner();
+  std::string tail = cat({kStopping, kNotRunning});
+  ASSERT_TRUE(out.starts_with(head)) << out;
+  ASSERT_TRUE(out.ends_with(tail)) << out;
+
+  // Whether "running" or "restarting" showed on the way depends on timing;
+  // each screen differs from the one before, and the last is the given-up one.
+  std::vector<std::string> screens;
+  std::string middle = out.substr(head.size(), out.size() - head.size() - tail.size());
+  for (std::size_t at = 0; at < middle.size();) {
+    std::size_t end = middle.find('\n', at);
+    ASSERT_NE(end, std::string::npos) << middle;
+    screens.push_back(middle.substr(at, end + 1 - at));
+    at = end + 1;
+  }
+  ASSERT_FALSE(screens.empty());
+  EXPECT_EQ(screens.back(), kGaveUpScreen);
+  for (std::size_t i = 0; i < screens.size(); ++i) {
+    SCOPED_TRACE(screens[i]);
+    EXPECT_TRUE(screens[i] == kRunningScreen || screens[i] == kRestartingScreen || screens[i] == kGaveUpScreen);
+    if (i > 0) {
+      EXPECT_NE(screens[i], screens[i - 1]) << "an unchanged screen was printed again";
+    }
+  }
+  EXPECT_EQ(launches(), 4u);
+}
+
+// ---------------------------------------------------------------------------
+// Ends that are not the stop
+
+TEST_F(HostLifecycleTest, AFailedWriteToStandardOutputEndsWith101AndStillStopsTheAgent) {
+  auto run = start("wait-stdin", test::agent_sim_exe(), kRunningScreen);
+  ASSERT_TRUE(run->started());
+  ASSERT_TRUE(run->wait_out_closed(kStartTimeout)) << run->out();
+  ASSERT_TRUE(wait_agent_recorded("ready"));
+
+  // The stopping line is the next thing the host writes.
+  run->type("\n");
+  EXPECT_EQ(run->wait_exit(kExitTimeout), 101);
+  EXPECT_TRUE(agent_recorded("stdin-end")) << "the agent was left running";
+  std::string err = run->err();
+  EXPECT_FALSE(err.empty());
+  EXPECT_TRUE(err.ends_with("\n"));
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_EQ(launches(), 1u);
+}
+
+TEST_F(HostLifecycleTest, CtrlCEndsTheHostButTheAgentFinishesOnItsOwnAtTheEndOfItsInput) {
+  if (kIsWindows) GTEST_SKIP() << "a console's Ctrl+C cannot be sent to a process without one";
+  auto run = start("wait-stdin");
+  ASSERT_TRUE(run->started());
+  ASSERT_TRUE(run->wait_for_out(kRunningScreen, kStartTimeout)) << run->out();
+  ASSERT_TRUE(wait_agent_recorded("ready"));
+
+  ASSERT_TRUE(run->interrupt());
+  EXPECT_EQ(run->wait_exit(kExitTimeout), 128 + 2) << "not ended by the interrupt";
+  // An interrupted agent would have died without noting the end of its input.
+  EXPECT_TRUE(wait_agent_recorded("stdin-end"));
+  EXPECT_TRUE(run->wait_out_closed(kExitTimeout)) << "the agent did not exit";
+  EXPECT_EQ(run->out(), cat({expected_banner(), kRunningScreen}));
+  EXPECT_EQ(launches(), 1u);
+}
+
+// ---------------------------------------------------------------------------
+// The banner
+
+TEST_F(HostLifecycleTest, APartOfAPathWithNoTextFormIsPrintedAsAReplacementCharacter) {
+  // An unpaired surrogate on Windows, a byte that is not UTF-8 on POSIX.
+  NativeString odd = native("data-");
+  odd.push_back(static_cast<NativeString::value_type>(kIsWindows ? 0xD800 : 0xFF));
+  data_dir_ = scratch_.path() / odd;
+  std::string shown = path_to_utf8_lossy(scratch_.path() / native("data-X"));
+  shown.replace(shown.size() - 1, 1, "\xEF\xBF\xBD");
+
+  auto run = start("wait-stdin");
+  ASSERT_TRUE(run->started());
+  run->end_input();
+  EXPECT_EQ(run->wait_exit(kExitTimeout), 0);
+  EXPECT_TRUE(run->wait_out_closed(kExitTimeout));
+  EXPECT_TRUE(run->out().starts_with(banner_text(path_to_utf8_lossy(test::agent_sim_exe()), shown))) << run->out();
+}
+
+}  // namespace
+}  // namespace wv
