@@ -1,0 +1,91 @@
+#include "datadir/snapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
+
+namespace wv {
+namespace {
+
+std::string status_json(const std::string& udid, std::uint64_t updated_at = 0) {
+  return R"({"udid":")" + udid +
+         R"(","version":1,"agent_version":"t","connected":true,"session":"spoofing","remediation":"",)"
+         R"("updated_at":)" + std::to_string(updated_at) + "}";
+}
+
+void publish(const test::ScratchDir& dir, const std::vector<std::string>& listed) {
+  std::string index = R"({"devices":[)";
+  for (std::size_t i = 0; i < listed.size(); ++i) index += (i ? "," : "") + (R"({"udid":")" + listed[i] + R"("})");
+  dir.write("devices.json", index + "]}");
+}
+
+std::vector<std::string> udids(const Snapshot& s) {
+  std::vector<std::string> out;
+  for (const auto& v : s) out.push_back(v.status.udid);
+  return out;
+}
+
+TEST(Snapshot, KeepsIndexOrderAndDuplicatesAndDropsOnlyUnreadableDevices) {
+  test::ScratchDir dir;
+  publish(dir, {"C", "A", "B", "A"});
+  dir.write("devices/A/status.json", status_json("A"));
+  dir.write("devices/C/status.json", status_json("C"));
+  dir.write("devices/B/status.json", "{\"udid\":\"B\"");  // cut short mid-rewrite
+  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"C", "A", "A"}));
+}
+
+TEST(Snapshot, AMissingOrInvalidIndexListsNothingEvenWithStatusFilesPresent) {
+  test::ScratchDir dir;
+  dir.write("devices/A/status.json", status_json("A"));
+  EXPECT_TRUE(load_snapshot(dir.path(), Duration::seconds(20)).empty());
+  dir.write("devices.json", R"({"devices":null})");
+  EXPECT_TRUE(load_snapshot(dir.path(), Duration::seconds(20)).empty());
+  EXPECT_TRUE(load_snapshot(dir / "no-such-dir", Duration::seconds(20)).empty());
+}
+
+TEST(Snapshot, AStatusNamingAnotherUdidIsKept) {
+  test::ScratchDir dir;
+  publish(dir, {"A"});
+  dir.write("devices/A/status.json", status_json("X"));
+  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"X"}));
+}
+
+TEST(Snapshot, StalenessByWholeSeconds) {
+  struct Case {
+    std::uint64_t updated_at;
+    bool stale;
+  } cases[] = {{980, false}, {979, true}, {0, false}, {1005, false}, {1000, false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(is_stale(c.updated_at, 1000, Duration::seconds(20)), c.stale) << c.updated_at;
+    // A fraction of a second in the limit is ignored.
+    EXPECT_EQ(is_stale(c.updated_at, 1000, Duration{20, 900'000'000}), c.stale) << c.updated_at;
+  }
+  EXPECT_FALSE(is_stale(5, 0, Duration::seconds(20)));  // a clock before 1970 reads 0
+
+  test::ScratchDir dir;
+  publish(dir, {"old", "new"});
+  dir.write("devices/old/status.json", status_json("old", 979));
+  dir.write("devices/new/status.json", status_json("new", 980));
+  Snapshot s = load_snapshot_at(dir.path(), Duration::seconds(20), 1000);
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_TRUE(s[0].stale);
+  EXPECT_FALSE(s[1].stale);
+}
+
+TEST(Snapshot, EveryCallRereadsTheFiles) {
+  test::ScratchDir dir;
+  publish(dir, {"A", "B"});
+  dir.write("devices/A/status.json", status_json("A"));
+  dir.write("devices/B/status.json", status_json("B"));
+  Snapshot first = load_snapshot(dir.path(), Duration::seconds(20));
+  EXPECT_EQ(first, load_snapshot(dir.path(), Duration::seconds(20)));
+  std::filesystem::remove(dir / "devices/A/status.json");
+  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"B"}));
+}
+
+}  // namespace
+}  // namespace wv
