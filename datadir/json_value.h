@@ -56,8 +56,9 @@ class JsonValue {
   std::int64_t as_negative() const { return std::get<std::int64_t>(data_); }
   double as_float() const { return std::get<double>(data_); }
   const std::string& as_string() const { return std::get<std::string>(data_); }
-  std::span<const JsonValue> items() const { return std::get<Array>(data_); }
-  std::span<const JsonMember> members() const { return std::get<Object>(data_); }
+  // Defined below JsonMember: some standard libraries need it complete.
+  std::span<const JsonValue> items() const;
+  std::span<const JsonMember> members() const;
 
   friend bool operator==(const JsonValue&, const JsonValue&);
 
@@ -79,6 +80,9 @@ struct JsonMember {
 
   friend bool operator==(const JsonMember&, const JsonMember&) = default;
 };
+
+inline std::span<const JsonValue> JsonValue::items() const { return std::get<Array>(data_); }
+inline std::span<const JsonMember> JsonValue::members() const { return std::get<Object>(data_); }
 
 // Which parts of a document to keep. A value kept under a schema is stored;
 // within an object, only the members listed are stored and the values of all
