@@ -5,7 +5,10 @@
 namespace wv {
 
 DisplayStep::DisplayStep(std::filesystem::path data_dir)
-    : data_dir_(std::move(data_dir)), screen_([](std::string_view text) { return write_stdout(text); }) {}
+    : DisplayStep(std::move(data_dir), [](std::string_view text) { return write_stdout(text); }) {}
+
+DisplayStep::DisplayStep(std::filesystem::path data_dir, StatusScreen::Writer writer)
+    : data_dir_(std::move(data_dir)), screen_(std::move(writer)) {}
 
 bool DisplayStep::run(AgentState state) {
   // The snapshot lives for this poll only.

@@ -14,7 +14,9 @@ inline constexpr Duration kStaleAfter = Duration::seconds(20);
 
 class DisplayStep {
  public:
+  // Screens go to standard output, or to `writer` where one is given.
   explicit DisplayStep(std::filesystem::path data_dir);
+  DisplayStep(std::filesystem::path data_dir, StatusScreen::Writer writer);
   // False when writing the screen to standard output failed.
   bool run(AgentState state);
 

@@ -15,15 +15,11 @@ bool write_stderr(std::string_view utf8);
 // discarded, never stored. A read error counts as the end.
 void wait_for_stdin_line();
 
+// Blocks until standard input ends (or fails); the bytes read are discarded.
+void wait_for_stdin_end();
+
 // Makes a write to a closed pipe fail with an error instead of killing the
 // process (POSIX SIGPIPE); nothing to do on Windows.
 void ignore_broken_pipe_signal();
-
-}  // namespace wv
-
-namespace wv {
-
-// Blocks until standard input ends (or fails); the bytes read are discarded.
-void wait_for_stdin_end();
 
 }  // namespace wv

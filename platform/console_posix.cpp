@@ -25,29 +25,26 @@ bool write_fd(int fd, std::string_view bytes) {
 bool write_stdout(std::string_view utf8) { return write_fd(STDOUT_FILENO, utf8); }
 bool write_stderr(std::string_view utf8) { return write_fd(STDERR_FILENO, utf8); }
 
-void wait_for_stdin_line() {
+namespace {
+
+enum class ReadUntil { LineFeed, End };
+
+void drain_stdin(ReadUntil until) {
   char chunk[512];
   for (;;) {
     ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return;
-    if (std::memchr(chunk, '\n', static_cast<std::size_t>(n)) != nullptr) return;
+    if (until == ReadUntil::LineFeed && std::memchr(chunk, '\n', static_cast<std::size_t>(n)) != nullptr) return;
   }
 }
+
+}  // namespace
+
+void wait_for_stdin_line() { drain_stdin(ReadUntil::LineFeed); }
+
+void wait_for_stdin_end() { drain_stdin(ReadUntil::End); }
 
 void ignore_broken_pipe_signal() { ::signal(SIGPIPE, SIG_IGN); }
-
-}  // namespace wv
-
-namespace wv {
-
-void wait_for_stdin_end() {
-  char chunk[512];
-  for (;;) {
-    ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-  }
-}
 
 }  // namespace wv

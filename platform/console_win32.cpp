@@ -39,31 +39,27 @@ bool write_handle(DWORD which, std::string_view utf8) {
 bool write_stdout(std::string_view utf8) { return write_handle(STD_OUTPUT_HANDLE, utf8); }
 bool write_stderr(std::string_view utf8) { return write_handle(STD_ERROR_HANDLE, utf8); }
 
-void wait_for_stdin_line() {
+namespace {
+
+enum class ReadUntil { LineFeed, End };
+
+void drain_stdin(ReadUntil until) {
   HANDLE h = GetStdHandle(STD_INPUT_HANDLE);
   if (h == nullptr || h == INVALID_HANDLE_VALUE) return;
   char chunk[512];
   for (;;) {
     DWORD n = 0;
     if (!ReadFile(h, chunk, sizeof chunk, &n, nullptr) || n == 0) return;
-    if (std::memchr(chunk, '\n', n) != nullptr) return;
+    if (until == ReadUntil::LineFeed && std::memchr(chunk, '\n', n) != nullptr) return;
   }
 }
+
+}  // namespace
+
+void wait_for_stdin_line() { drain_stdin(ReadUntil::LineFeed); }
+
+void wait_for_stdin_end() { drain_stdin(ReadUntil::End); }
 
 void ignore_broken_pipe_signal() {}
-
-}  // namespace wv
-
-namespace wv {
-
-void wait_for_stdin_end() {
-  HANDLE h = GetStdHandle(STD_INPUT_HANDLE);
-  if (h == nullptr || h == INVALID_HANDLE_VALUE) return;
-  char chunk[512];
-  for (;;) {
-    DWORD n = 0;
-    if (!ReadFile(h, chunk, sizeof chunk, &n, nullptr) || n == 0) return;
-  }
-}
 
 }  // namespace wv

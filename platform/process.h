@@ -115,6 +115,14 @@ bool interrupt_process_group(const ChildProcess& child);
 // Handles (Windows) or descriptors (POSIX) the calling process holds open.
 std::optional<std::size_t> open_handle_count();
 
+// The calling process's id.
+long current_process_id();
+
+// Forcibly ends the process with the given id, which need not be a child of
+// the caller (SIGKILL; TerminateProcess with exit code 1). For tools and tests
+// that play the part of a user killing a process. False if it could not.
+bool kill_process(long id);
+
 }  // namespace wv
 
 namespace wv {

@@ -262,6 +262,10 @@ std::optional<std::size_t> open_handle_count() {
   return count - 1;  // the directory stream's own descriptor
 }
 
+long current_process_id() { return static_cast<long>(::getpid()); }
+
+bool kill_process(long id) { return id > 0 && ::kill(static_cast<pid_t>(id), SIGKILL) == 0; }
+
 }  // namespace wv
 
 namespace wv {

@@ -88,6 +88,10 @@ bool HostRun::wait_out_closed(std::chrono::milliseconds timeout) {
   return out_->changed.wait_for(lock, timeout, [&] { return out_->closed; });
 }
 
+void HostRun::kill() {
+  if (started_ && !host_.has_ended()) host_.terminate_and_wait();
+}
+
 bool HostRun::interrupt() { return started_ && interrupt_process_group(host_); }
 
 }  // namespace wv::test

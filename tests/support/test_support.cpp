@@ -51,18 +51,19 @@ std::string read_file(const std::filesystem::path& p) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> read_lines(const std::filesystem::path& p) {
+std::vector<std::string> split_lines(std::string_view text) {
   std::vector<std::string> lines;
-  std::string all = read_file(p);
   std::size_t start = 0;
-  while (start < all.size()) {
-    std::size_t end = all.find('\n', start);
-    if (end == std::string::npos) end = all.size();
-    lines.push_back(all.substr(start, end - start));
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    lines.emplace_back(text.substr(start, end - start));
     start = end + 1;
   }
   return lines;
 }
+
+std::vector<std::string> read_lines(const std::filesystem::path& p) { return split_lines(read_file(p)); }
 
 bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -38,6 +38,8 @@ std::filesystem::path agent_sim_exe();
 
 std::string read_file(const std::filesystem::path& p);
 std::vector<std::string> read_lines(const std::filesystem::path& p);
+// The lines of a text, without their line feeds.
+std::vector<std::string> split_lines(std::string_view text);
 
 // Polls `done` every 20 ms until it holds or `timeout` passes.
 bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout);

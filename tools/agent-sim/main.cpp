@@ -61,6 +61,7 @@ void write_record(const std::filesystem::path& file) {
   std::error_code ec;
   out << "cwd " << wv::path_to_utf8_lossy(std::filesystem::current_path(ec)) << '\n';
   for (const auto& fd : wv::describe_open_handles()) out << "fd " << fd << '\n';
+  out << "pid " << wv::current_process_id() << '\n';
   out << "ready\n";
 }
 

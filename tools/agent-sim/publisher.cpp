@@ -1,6 +1,7 @@
 #include "tools/agent-sim/publisher.h"
 
 #include <atomic>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -87,7 +88,8 @@ int run_publisher(const std::filesystem::path& scenario_file, const std::functio
   }
   const std::filesystem::path dir(*dir_value);
   const ordered_json devices = scenario.value("devices", ordered_json::array());
-  const bool churn = scenario.value("churn", false);
+  const bool churn_wanted = scenario.value("churn", false);
+  const std::uint64_t churn_for = scenario.value("churn_for", UINT64_MAX);
   const auto state_file = dir / native_from_utf8(".agent-sim-state.json");
 
   auto stdin_ended = std::make_shared<std::atomic<bool>>(false);
@@ -101,7 +103,7 @@ int run_publisher(const std::filesystem::path& scenario_file, const std::functio
 
   ordered_json index{{"version", 1}, {"agent_version", "sim-1.0"}, {"devices", ordered_json::array()}};
   for (const auto& d : devices) index["devices"].push_back({{"udid", d.value("udid", "")}, {"name", d.value("name", "")}});
-  write_in_place(dir / native_from_utf8("devices.json"), index.dump(2), !churn);
+  write_in_place(dir / native_from_utf8("devices.json"), index.dump(2), !churn_wanted);
 
   auto status_file = [&](const ordered_json& d) {
     return dir / native_from_utf8("devices") / native_from_utf8(d.value("udid", "")) / native_from_utf8("status.json");
@@ -123,6 +125,7 @@ int run_publisher(const std::filesystem::path& scenario_file, const std::functio
     }
     std::uint64_t now = now_unix_secs();
     std::uint64_t t = now >= start ? now - start : 0;
+    const bool churn = churn_wanted && t < churn_for;
     if (!crashed_before && scenario.contains("crash_at") && t >= scenario.value("crash_at", std::uint64_t{0})) {
       write_in_place(state_file, ordered_json{{"start", start}, {"crashed", true}}.dump(), false);
       (void)write_stderr("agent-sim: simulated crash\n");

@@ -5,6 +5,8 @@
 //   {
 //     "crash_at": 35,              // seconds; exit with code 3 once, as a crash
 //     "churn": false,              // rewrite the status files as fast as possible
+//     "churn_for": 30,             // seconds; with churn, go back to the calm
+//                                  // cadence from then on (default: never)
 //     "devices": [
 //       { "udid": "...", "name": "...",
 //         "status": { ...status keys... },      // the base status
