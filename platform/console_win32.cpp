@@ -18,7 +18,10 @@ bool write_handle(DWORD which, std::string_view utf8) {
     std::wstring wide = native_from_utf8(utf8);
     std::wstring_view rest(wide);
     while (!rest.empty()) {
-      DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 8192));
+      std::size_t chunk_size = std::min<std::size_t>(rest.size(), 8192);
+      // Never split a surrogate pair: each half alone would show as U+FFFD.
+      if (chunk_size < rest.size() && rest[chunk_size - 1] >= 0xD800 && rest[chunk_size - 1] <= 0xDBFF) --chunk_size;
+      DWORD chunk = static_cast<DWORD>(chunk_size);
       DWORD written = 0;
       if (!WriteConsoleW(h, rest.data(), chunk, &written, nullptr) || written == 0) return false;
       rest.remove_prefix(written);

@@ -36,6 +36,8 @@ std::optional<std::filesystem::path> temp_dir() {
 
 std::expected<std::string, ReadFailure> read_regular_file(const std::filesystem::path& p,
                                                           std::size_t max_bytes) {
+  // A NUL would end the name early, and another file would be read.
+  if (p.native().find('\0') != std::string::npos) return std::unexpected(ReadFailure::Missing);
   // O_NONBLOCK so that opening a FIFO with no writer returns at once; the
   // fstat below then refuses it.
   UniqueFd fd(::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));

@@ -55,6 +55,8 @@ std::optional<std::filesystem::path> temp_dir() {
 
 std::expected<std::string, ReadFailure> read_regular_file(const std::filesystem::path& p,
                                                           std::size_t max_bytes) {
+  // A NUL would end the name early, and another file would be read.
+  if (p.native().find(L'\0') != std::wstring::npos) return std::unexpected(ReadFailure::Missing);
   UniqueHandle h(CreateFileW(p.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!h) {

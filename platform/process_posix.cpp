@@ -201,9 +201,12 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
 
   // dup2 clears close-on-exec on the copy, so the child keeps exactly its
   // three standard streams; every other descriptor of ours is close-on-exec.
-  posix_spawn_file_actions_adddup2(&setup.actions, stdin_pipe->first.get(), 0);
-  if (out->child_end) posix_spawn_file_actions_adddup2(&setup.actions, out->child_end.get(), 1);
-  if (err->child_end) posix_spawn_file_actions_adddup2(&setup.actions, err->child_end.get(), 2);
+  rc = posix_spawn_file_actions_adddup2(&setup.actions, stdin_pipe->first.get(), 0);
+  if (rc == 0 && out->child_end) rc = posix_spawn_file_actions_adddup2(&setup.actions, out->child_end.get(), 1);
+  if (rc == 0 && err->child_end) rc = posix_spawn_file_actions_adddup2(&setup.actions, err->child_end.get(), 2);
+  // Without its own stdin the child would read the user's terminal and never
+  // see the end of its input.
+  if (rc != 0) return std::unexpected(os_error_from_code(rc));
 
   // A process group of its own keeps the terminal's Ctrl+C away from the
   // child; SIGPIPE goes back to its default, which the parent may ignore.
@@ -216,10 +219,13 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   sigaddset(&defaults, SIGINT);
   sigset_t no_mask;
   sigemptyset(&no_mask);
-  posix_spawnattr_setpgroup(&setup.attr, 0);
-  posix_spawnattr_setsigdefault(&setup.attr, &defaults);
-  posix_spawnattr_setsigmask(&setup.attr, &no_mask);
-  posix_spawnattr_setflags(&setup.attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  rc = posix_spawnattr_setpgroup(&setup.attr, 0);
+  if (rc == 0) rc = posix_spawnattr_setsigdefault(&setup.attr, &defaults);
+  if (rc == 0) rc = posix_spawnattr_setsigmask(&setup.attr, &no_mask);
+  if (rc == 0) {
+    rc = posix_spawnattr_setflags(&setup.attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  }
+  if (rc != 0) return std::unexpected(os_error_from_code(rc));
 
   std::vector<std::string> args{request.program.native()};
   args.insert(args.end(), request.args.begin(), request.args.end());

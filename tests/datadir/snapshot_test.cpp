@@ -54,6 +54,13 @@ TEST(Snapshot, AStatusNamingAnotherUdidIsKept) {
   EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"X"}));
 }
 
+TEST(Snapshot, AUdidWithANulNamesNoFileRatherThanTheFileBeforeTheNul) {
+  test::ScratchDir dir;
+  publish(dir, {R"(A/status.json\u0000)", "A"});
+  dir.write("devices/A/status.json", status_json("A"));
+  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"A"}));
+}
+
 TEST(Snapshot, StalenessByWholeSeconds) {
   struct Case {
     std::uint64_t updated_at;
