@@ -19,6 +19,8 @@
 #include "platform/os.h"
 #include "platform/process.h"
 #include "platform/text.h"
+#include "platform/testing/env_testing.h"
+#include "platform/testing/process_testing.h"
 #include "tests/agent/sim_agent.h"
 #include "tests/support/test_support.h"
 

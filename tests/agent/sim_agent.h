@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "platform/testing/env_testing.h"
 #include "tests/support/test_support.h"
 
 namespace wv::test {

@@ -11,6 +11,7 @@
 #include "agent/agent_supervisor.h"
 #include "platform/clock.h"
 #include "platform/duration.h"
+#include "platform/testing/env_testing.h"
 #include "tests/agent/sim_agent.h"
 #include "tests/support/test_support.h"
 

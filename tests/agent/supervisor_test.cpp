@@ -14,6 +14,8 @@
 #include "platform/duration.h"
 #include "platform/os.h"
 #include "platform/process.h"
+#include "platform/testing/env_testing.h"
+#include "platform/testing/process_testing.h"
 #include "tests/agent/sim_agent.h"
 #include "tests/support/test_support.h"
 

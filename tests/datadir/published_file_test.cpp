@@ -11,7 +11,7 @@
 #include <string>
 
 #include "datadir/device_index.h"
-#include "platform/held_file.h"
+#include "platform/testing/held_file.h"
 #include "platform/os.h"
 #include "tests/support/test_support.h"
 

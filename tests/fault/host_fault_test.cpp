@@ -20,6 +20,7 @@
 #include "platform/os.h"
 #include "platform/process.h"
 #include "platform/text.h"
+#include "platform/testing/process_testing.h"
 #include "tests/support/host_run.h"
 #include "tests/support/test_support.h"
 

@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/process.h"
 #include "platform/text.h"
+#include "platform/testing/process_testing.h"
 #include "tests/support/test_support.h"
 
 namespace wv {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/console.h"
+#include "platform/testing/process_testing.h"
 #include "tests/support/test_support.h"
 
 namespace wv::test {

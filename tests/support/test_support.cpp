@@ -9,6 +9,7 @@
 #include "platform/env.h"
 #include "platform/fs.h"
 #include "platform/os.h"
+#include "platform/testing/env_testing.h"
 
 namespace wv::test {
 

@@ -27,7 +27,9 @@
 #include "platform/env.h"
 #include "platform/process.h"
 #include "platform/text.h"
-#include "tools/agent-sim/publisher.h"
+#include "platform/testing/env_testing.h"
+#include "platform/testing/process_testing.h"
+#include "publisher.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/agent-sim/publisher.h"
+#include "publisher.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,15 +1,12 @@
-#include "platform/env.h"
+#include "platform/testing/env_testing.h"
 
 #include <cstdlib>
-#include <string>
+#include <fstream>
+#include <iterator>
+
+extern char** environ;
 
 namespace wv {
-
-std::optional<NativeString> get_env(std::string_view name) {
-  const char* value = std::getenv(std::string(name).c_str());
-  if (value == nullptr) return std::nullopt;
-  return NativeString(value);
-}
 
 void set_env(std::string_view name, const std::optional<NativeString>& value) {
   std::string key(name);
@@ -19,15 +16,6 @@ void set_env(std::string_view name, const std::optional<NativeString>& value) {
     ::unsetenv(key.c_str());
   }
 }
-
-}  // namespace wv
-
-#include <fstream>
-#include <iterator>
-
-extern char** environ;
-
-namespace wv {
 
 std::vector<std::string> environment_entries() {
   std::vector<std::string> out;

@@ -1,27 +1,18 @@
 #pragma once
-// The process environment.
+// The environment and command line, changed and listed as only the tests and
+// the simulated agent need to.
 
 #include <optional>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "platform/text.h"
 
 namespace wv {
 
-// The variable's value, or nothing when it is not set. A variable set to the
-// empty string is set. Names are ASCII; Windows compares them without regard
-// to case.
-std::optional<NativeString> get_env(std::string_view name);
-
-// Sets the variable, or removes it when `value` is nothing. For tests and
-// tools; the host itself never changes its environment.
+// Sets the variable, or removes it when `value` is nothing.
 void set_env(std::string_view name, const std::optional<NativeString>& value);
-
-}  // namespace wv
-
-namespace wv {
 
 // Every "NAME=value" entry of the environment, as UTF-8 (lossy).
 std::vector<std::string> environment_entries();

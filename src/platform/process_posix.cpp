@@ -4,7 +4,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -250,46 +249,6 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   if (err->parent_end) spawned.stderr_reader = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(err->parent_end)));
   // The child's ends (stdin read end, output write ends) close here, on return.
   return spawned;
-}
-
-bool interrupt_process_group(const ChildProcess& child) {
-  if (child.id() <= 0) return false;
-  return ::kill(-static_cast<pid_t>(child.id()), SIGINT) == 0;
-}
-
-std::optional<std::size_t> open_handle_count() {
-  DIR* dir = ::opendir("/proc/self/fd");
-  if (dir == nullptr) return std::nullopt;
-  std::size_t count = 0;
-  while (dirent* entry = ::readdir(dir)) {
-    if (entry->d_name[0] != '.') ++count;
-  }
-  ::closedir(dir);
-  return count - 1;  // the directory stream's own descriptor
-}
-
-long current_process_id() { return static_cast<long>(::getpid()); }
-
-bool kill_process(long id) { return id > 0 && ::kill(static_cast<pid_t>(id), SIGKILL) == 0; }
-
-}  // namespace wv
-
-namespace wv {
-
-std::vector<std::string> describe_open_handles() {
-  std::vector<std::string> out;
-  DIR* dir = ::opendir("/proc/self/fd");
-  if (dir == nullptr) return out;
-  int own = ::dirfd(dir);
-  while (dirent* entry = ::readdir(dir)) {
-    if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == own) continue;
-    std::string link = std::string("/proc/self/fd/") + entry->d_name;
-    char target[512] = {};
-    ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
-    out.push_back(std::string(entry->d_name) + " -> " + (n > 0 ? std::string(target, static_cast<std::size_t>(n)) : "?"));
-  }
-  ::closedir(dir);
-  return out;
 }
 
 }  // namespace wv

@@ -1,4 +1,4 @@
-#include "platform/held_file.h"
+#include "platform/testing/held_file.h"
 
 #include <windows.h>
 

@@ -61,10 +61,8 @@ class ChildProcess {
   // Forcibly ends the process with exit code 1 (SIGKILL on POSIX), then waits
   // for it with no time limit. Failures of either step are ignored.
   void terminate_and_wait();
-  // Waits with no time limit (for tools and tests).
-  void wait();
-  // The exit code once the process has been reaped (for tools and tests). On
-  // POSIX a death by signal N reads as 128 + N.
+  // The exit code once the process has been reaped. On POSIX a death by
+  // signal N reads as 128 + N.
   std::optional<int> exit_code() const;
   long id() const;
 
@@ -72,6 +70,9 @@ class ChildProcess {
   explicit ChildProcess(std::unique_ptr<Impl> impl);
 
  private:
+  // Waits with no time limit and records the exit code.
+  void wait();
+
   std::unique_ptr<Impl> impl_;
 };
 
@@ -107,28 +108,5 @@ struct SpawnedProcess {
 // process group of its own (POSIX), so that the terminal's Ctrl+C never
 // reaches it. A failure leaves no handle or descriptor behind.
 std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request);
-
-// Sends the terminal's interrupt (SIGINT) to the process group that `child`
-// leads, as a terminal would. False where the platform has no such thing.
-bool interrupt_process_group(const ChildProcess& child);
-
-// Handles (Windows) or descriptors (POSIX) the calling process holds open.
-std::optional<std::size_t> open_handle_count();
-
-// The calling process's id.
-long current_process_id();
-
-// Forcibly ends the process with the given id, which need not be a child of
-// the caller (SIGKILL; TerminateProcess with exit code 1). For tools and tests
-// that play the part of a user killing a process. False if it could not.
-bool kill_process(long id);
-
-}  // namespace wv
-
-namespace wv {
-
-// A description of each handle or descriptor this process holds, where the
-// platform can list them (POSIX: "<fd> -> <target>"); empty where it cannot.
-std::vector<std::string> describe_open_handles();
 
 }  // namespace wv

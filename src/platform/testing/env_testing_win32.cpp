@@ -1,38 +1,14 @@
-#include "platform/env.h"
+#include "platform/testing/env_testing.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 namespace wv {
-
-std::optional<NativeString> get_env(std::string_view name) {
-  std::wstring key = native_from_utf8(name);
-  std::wstring value(64, L'\0');
-  for (;;) {
-    SetLastError(ERROR_SUCCESS);
-    DWORD length = GetEnvironmentVariableW(key.c_str(), value.data(), static_cast<DWORD>(value.size()));
-    if (length == 0) {
-      // Zero is both "not set" and "set to the empty string"; the last error tells them apart.
-      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-      return std::wstring();
-    }
-    if (length < value.size()) {
-      value.resize(length);
-      return value;
-    }
-    value.resize(length);  // too small: `length` is the size needed, terminator included
-  }
-}
 
 void set_env(std::string_view name, const std::optional<NativeString>& value) {
   std::wstring key = native_from_utf8(name);
   SetEnvironmentVariableW(key.c_str(), value ? value->c_str() : nullptr);
 }
-
-}  // namespace wv
-
-#include <shellapi.h>
-
-namespace wv {
 
 std::vector<std::string> environment_entries() {
   std::vector<std::string> out;
