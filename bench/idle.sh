@@ -45,6 +45,9 @@ exec 3> "$fifo"
     cat "$dir/devices.json" "$dir"/devices/*/status.json > /dev/null
     sleep 1
   done
+  # The loop reports its own CPU time, and its children's, as it ends: read
+  # from outside, its /proc entry may already be gone.
+  times > "$dir/loop-times"
 ) &
 loop_pid=$!
 sleep "$seconds"
@@ -52,9 +55,9 @@ host_cpu=$(cpu_secs "$host_pid")
 host_peak=$(peak_kib "$host_pid")
 agent_pid=$(pgrep -P "$host_pid" | head -n 1)
 agent_peak=$(peak_kib "$agent_pid")
-loop_cpu=$(awk -v t="$ticks" '{ printf "%.3f", ($14 + $15 + $16 + $17) / t }' "/proc/$loop_pid/stat")
 wait "$loop_pid"
-loop_cpu=$(awk -v t="$ticks" -v c="$loop_cpu" 'BEGIN { printf "%.3f", c }')
+# `times` prints "XmY.YYYs XmY.YYYs" for the shell, then for its children.
+loop_cpu=$(tr ' ' '\n' < "$dir/loop-times" | awk -F'[ms]' 'NF { total += $1 * 60 + $2 } END { printf "%.3f", total }')
 echo >&3
 exec 3>&-
 wait "$host_pid"

@@ -52,14 +52,14 @@ int host_main() {
     return kExitStartFailed;
   }
 
-  auto supervisor = std::make_unique<AgentSupervisor>(*agent_path, *data_dir, kRestartBackoff, kHealthyRun,
-                                                      kMaxRestarts);
+  // Its destructor stops an agent still held on an early return.
+  AgentSupervisor supervisor(*agent_path, *data_dir, kRestartBackoff, kHealthyRun, kMaxRestarts);
 
   if (!write_stdout(banner(path_to_utf8_lossy(*agent_path), path_to_utf8_lossy(*data_dir)))) {
     return fatal_output_failure();
   }
 
-  if (auto started = supervisor->start(); !started) {
+  if (auto started = supervisor.start(); !started) {
     (void)write_stderr(std::string(kStartFailurePrefix) + started.error().text() + "\n");
     return kExitStartFailed;
   }
@@ -70,24 +70,18 @@ int host_main() {
     (void)write_stderr(kNoWatcherMessage);
   }
 
-  auto screen = std::make_unique<DisplayStep>(supervisor->data_dir());
+  DisplayStep screen(supervisor.data_dir());
   for (;;) {
     if (stop_flag->requested.load(std::memory_order_relaxed)) break;
-    supervisor->tick();
-    AgentState state = supervisor->agent_state();
-    if (!screen->run(state)) return fatal_output_failure();
+    supervisor.tick();
+    if (!screen.run(supervisor.agent_state())) return fatal_output_failure();
     sleep_for(kPollInterval);
   }
 
   // No tick from here on: it would relaunch the agent that is being stopped.
   if (!write_stdout(std::string("\n") + std::string(kStoppingLine))) return fatal_output_failure();
-  StopOutcome outcome = supervisor->stop(kStopGrace);
+  StopOutcome outcome = supervisor.stop(kStopGrace);
   if (!write_stdout(std::string(stop_outcome_message(outcome)) + "\n")) return fatal_output_failure();
-
-  screen.reset();
-  stop_flag.reset();
-  supervisor.reset();
-  agent_path.reset();
   return kExitStopped;
 }
 

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/stream_io.h"
 #include "platform/unique_fd.h"
 
 extern char** environ;
@@ -28,26 +29,11 @@ PipeEnd& PipeEnd::operator=(PipeEnd&&) noexcept = default;
 bool PipeEnd::is_open() const { return impl_ && impl_->fd; }
 void PipeEnd::close() { impl_.reset(); }
 
-bool PipeEnd::write_all(std::string_view bytes) {
-  if (!is_open()) return false;
-  while (!bytes.empty()) {
-    ssize_t n = ::write(impl_->fd.get(), bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
+bool PipeEnd::write_all(std::string_view bytes) { return is_open() && detail::write_all(impl_->fd.get(), bytes); }
 
 std::optional<std::size_t> PipeEnd::read_some(char* buffer, std::size_t size) {
   if (!is_open()) return std::nullopt;
-  for (;;) {
-    ssize_t n = ::read(impl_->fd.get(), buffer, size);
-    if (n >= 0) return static_cast<std::size_t>(n);
-    if (errno != EINTR) return std::nullopt;
-  }
+  return detail::read_some(impl_->fd.get(), buffer, size);
 }
 
 struct ChildProcess::Impl {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "platform/stream_io.h"
 #include "platform/unique_handle.h"
 
 namespace wv {
@@ -22,27 +23,17 @@ PipeEnd& PipeEnd::operator=(PipeEnd&&) noexcept = default;
 bool PipeEnd::is_open() const { return impl_ && impl_->handle; }
 void PipeEnd::close() { impl_.reset(); }
 
-bool PipeEnd::write_all(std::string_view bytes) {
-  if (!is_open()) return false;
-  while (!bytes.empty()) {
-    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
-    DWORD written = 0;
-    if (!WriteFile(impl_->handle.get(), bytes.data(), chunk, &written, nullptr)) return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
+namespace {
+
+detail::NativeStream as_stream(const UniqueHandle& h) { return reinterpret_cast<detail::NativeStream>(h.get()); }
+
+}  // namespace
+
+bool PipeEnd::write_all(std::string_view bytes) { return is_open() && detail::write_all(as_stream(impl_->handle), bytes); }
 
 std::optional<std::size_t> PipeEnd::read_some(char* buffer, std::size_t size) {
   if (!is_open()) return std::nullopt;
-  DWORD n = 0;
-  DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 20));
-  if (!ReadFile(impl_->handle.get(), buffer, chunk, &n, nullptr)) {
-    // A pipe whose writers are all gone reports that as an error.
-    if (GetLastError() == ERROR_BROKEN_PIPE) return 0;
-    return std::nullopt;
-  }
-  return n;
+  return detail::read_some(as_stream(impl_->handle), buffer, size);
 }
 
 struct ChildProcess::Impl {

@@ -10,7 +10,7 @@
 //     exit:<ms>:<code>       exit with <code> after <ms>, whatever stdin does
 //     ignore-stdin           keep running after standard input ends
 //     exit-after-eof:<ms>    exit 0 <ms> after standard input ends
-//     publish:<scenario>     publish the scenario's files (see scenario.h)
+//     publish:<scenario>     publish the scenario's files (see publisher.h)
 
 #include <charconv>
 #include <cstdint>

@@ -1,11 +1,12 @@
 #include "platform/testing/held_file.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <utility>
+
+#include "platform/stream_io.h"
 
 namespace wv {
 
@@ -21,17 +22,7 @@ HeldWriter::~HeldWriter() {
   if (native_ >= 0) ::close(static_cast<int>(native_));
 }
 
-bool HeldWriter::write(std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = ::write(static_cast<int>(native_), bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
+bool HeldWriter::write(std::string_view bytes) { return detail::write_all(native_, bytes); }
 
 bool make_fifo(const std::filesystem::path& p) { return ::mkfifo(p.c_str(), 0600) == 0; }
 

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "platform/stream_io.h"
+
 namespace wv {
 
 std::optional<HeldWriter> HeldWriter::open(const std::filesystem::path& p) {
@@ -19,15 +21,7 @@ HeldWriter::~HeldWriter() {
   if (native_ != 0) CloseHandle(reinterpret_cast<HANDLE>(native_));
 }
 
-bool HeldWriter::write(std::string_view bytes) {
-  while (!bytes.empty()) {
-    DWORD n = 0;
-    DWORD chunk = bytes.size() > 65536 ? 65536 : static_cast<DWORD>(bytes.size());
-    if (!WriteFile(reinterpret_cast<HANDLE>(native_), bytes.data(), chunk, &n, nullptr)) return false;
-    bytes.remove_prefix(n);
-  }
-  return true;
-}
+bool HeldWriter::write(std::string_view bytes) { return detail::write_all(native_, bytes); }
 
 bool make_fifo(const std::filesystem::path&) { return false; }
 

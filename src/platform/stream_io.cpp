@@ -1,0 +1,14 @@
+#include "platform/stream_io.h"
+
+namespace wv::detail {
+
+bool write_all(NativeStream s, std::string_view bytes) {
+  while (!bytes.empty()) {
+    std::optional<std::size_t> n = write_some(s, bytes);
+    if (!n) return false;
+    bytes.remove_prefix(*n);
+  }
+  return true;
+}
+
+}  // namespace wv::detail

@@ -1,0 +1,39 @@
+#pragma once
+// Byte streams as the platform files use them: a file descriptor on POSIX, a
+// HANDLE on Windows. The loops are written once, in stream_io.cpp; each
+// platform file holds only the system calls. Internal to the platform layer.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace wv::detail {
+
+// A file descriptor (POSIX) or a HANDLE (Windows), as an integer.
+using NativeStream = std::intptr_t;
+
+enum class StandardStream { In, Out, Err };
+
+// The process's standard stream, or nothing when it has none.
+std::optional<NativeStream> standard_stream(StandardStream which);
+
+// One write: how many bytes went out (at least one), or nothing on failure.
+// An interrupted call is retried.
+std::optional<std::size_t> write_some(NativeStream s, std::string_view bytes);
+
+// One read, blocking until something is there: the byte count, 0 at the end,
+// nothing on an error. An interrupted call is retried.
+std::optional<std::size_t> read_some(NativeStream s, char* buffer, std::size_t size);
+
+// Writes all of `bytes`; false on any failure.
+bool write_all(NativeStream s, std::string_view bytes);
+
+// Writes UTF-8 text whole to a standard stream: through the console's own
+// text interface where the stream is a Windows console, as bytes elsewhere.
+bool write_text(NativeStream s, std::string_view utf8);
+
+// One read of standard input, as read_some.
+std::optional<std::size_t> read_stdin_some(char* buffer, std::size_t size);
+
+}  // namespace wv::detail

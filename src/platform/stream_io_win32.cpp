@@ -1,0 +1,74 @@
+#include "platform/stream_io.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/utf16.h"
+
+namespace wv::detail {
+namespace {
+
+HANDLE as_handle(NativeStream s) { return reinterpret_cast<HANDLE>(s); }
+
+// ReadFile and WriteFile take a DWORD count; a megabyte at a time is plenty.
+constexpr std::size_t kMaxTransfer = 1u << 20;
+// WriteConsoleW fails on large buffers on some Windows versions.
+constexpr std::size_t kMaxConsoleUnits = 8192;
+
+bool write_console(HANDLE h, std::string_view utf8) {
+  std::u16string wide = utf16_from_utf8(utf8);
+  std::u16string_view rest(wide);
+  while (!rest.empty()) {
+    std::size_t chunk = utf16_chunk_length(rest, kMaxConsoleUnits);
+    DWORD written = 0;
+    if (!WriteConsoleW(h, rest.data(), static_cast<DWORD>(chunk), &written, nullptr) || written == 0) return false;
+    rest.remove_prefix(std::min<std::size_t>(written, rest.size()));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<NativeStream> standard_stream(StandardStream which) {
+  DWORD id = which == StandardStream::In ? STD_INPUT_HANDLE
+             : which == StandardStream::Out ? STD_OUTPUT_HANDLE
+                                            : STD_ERROR_HANDLE;
+  HANDLE h = GetStdHandle(id);
+  if (h == nullptr || h == INVALID_HANDLE_VALUE) return std::nullopt;
+  return reinterpret_cast<NativeStream>(h);
+}
+
+std::optional<std::size_t> write_some(NativeStream s, std::string_view bytes) {
+  DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), kMaxTransfer));
+  DWORD written = 0;
+  if (!WriteFile(as_handle(s), bytes.data(), chunk, &written, nullptr) || written == 0) return std::nullopt;
+  return written;
+}
+
+std::optional<std::size_t> read_some(NativeStream s, char* buffer, std::size_t size) {
+  DWORD n = 0;
+  DWORD chunk = static_cast<DWORD>(std::min(size, kMaxTransfer));
+  if (!ReadFile(as_handle(s), buffer, chunk, &n, nullptr)) {
+    // A pipe whose writers are all gone reports its end as an error.
+    if (GetLastError() == ERROR_BROKEN_PIPE) return 0;
+    return std::nullopt;
+  }
+  return n;
+}
+
+bool write_text(NativeStream s, std::string_view utf8) {
+  // A console shows text in any code page only through WriteConsoleW.
+  DWORD mode = 0;
+  if (GetConsoleMode(as_handle(s), &mode)) return write_console(as_handle(s), utf8);
+  return write_all(s, utf8);
+}
+
+std::optional<std::size_t> read_stdin_some(char* buffer, std::size_t size) {
+  std::optional<NativeStream> in = standard_stream(StandardStream::In);
+  if (!in) return std::nullopt;
+  return read_some(*in, buffer, size);
+}
+
+}  // namespace wv::detail

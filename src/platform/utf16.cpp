@@ -1,0 +1,50 @@
+#include "platform/utf16.h"
+
+#include "platform/utf8.h"
+
+namespace wv {
+namespace {
+
+constexpr bool is_high_surrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+constexpr bool is_low_surrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+}  // namespace
+
+std::u16string utf16_from_utf8(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  for_each_scalar(utf8, [&](char32_t c) {
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(c));
+    }
+  });
+  return out;
+}
+
+std::string utf8_from_utf16_lossy(std::u16string_view utf16) {
+  std::string out;
+  out.reserve(utf16.size());
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    char32_t unit = utf16[i];
+    if (is_high_surrogate(unit) && i + 1 < utf16.size() && is_low_surrogate(utf16[i + 1])) {
+      append_utf8(out, 0x10000 + ((unit - 0xD800) << 10) + (utf16[i + 1] - 0xDC00));
+      ++i;
+      continue;
+    }
+    append_utf8(out, is_high_surrogate(unit) || is_low_surrogate(unit) ? kReplacementChar : unit);
+  }
+  return out;
+}
+
+std::size_t utf16_chunk_length(std::u16string_view text, std::size_t max_units) {
+  if (text.size() <= max_units) return text.size();
+  std::size_t n = max_units;
+  if (n > 1 && is_high_surrogate(text[n - 1]) && is_low_surrogate(text[n])) --n;
+  return n;
+}
+
+}  // namespace wv

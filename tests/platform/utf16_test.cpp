@@ -1,0 +1,70 @@
+// UTF-16 is what every Win32 text call takes and gives back; these run on
+// both platforms, so a fault shows natively before it shows under Wine.
+
+#include "platform/utf16.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+namespace wv {
+namespace {
+
+TEST(Utf16Test, Utf8ToUtf16KeepsEveryScalarAndReplacesEachBadByte) {
+  struct Case {
+    std::string_view utf8;
+    std::u16string_view utf16;
+  };
+  const Case cases[] = {
+      {"", u""},
+      {"plain", u"plain"},
+      {"Ana\xE2\x80\x99s \xE2\x80\x94 \xE2\x80\xA6", u"Ana\u2019s \u2014 \u2026"},
+      {"\xF0\x9F\x93\x8D pin", u"\U0001F4CD pin"},                   // a surrogate pair
+      {"a\xFF" "b", u"a\uFFFDb"},                                   // a byte that starts nothing
+      {"\xE2\x80", u"\uFFFD\uFFFD"},                                // cut short at the end
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},                                // overlong '/'
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},                      // an encoded surrogate
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},            // above U+10FFFF
+  };
+  for (const Case& c : cases) EXPECT_EQ(utf16_from_utf8(c.utf8), c.utf16) << c.utf8;
+}
+
+TEST(Utf16Test, Utf16ToUtf8ReplacesOnlyUnpairedSurrogates) {
+  struct Case {
+    std::u16string utf16;
+    std::string_view utf8;
+  };
+  const Case cases[] = {
+      {u"", ""},
+      {u"Caf\u00E9", "Caf\xC3\xA9"},
+      {u"\U0001F4CD", "\xF0\x9F\x93\x8D"},
+      {std::u16string{u'a', 0xD83D}, "a\xEF\xBF\xBD"},             // high half at the end
+      {std::u16string{0xD83D, u'a'}, "\xEF\xBF\xBD" "a"},           // high half, then no low
+      {std::u16string{0xDCCD, 0xD83D}, "\xEF\xBF\xBD\xEF\xBF\xBD"}, // the halves reversed
+      {std::u16string{u'x', 0, u'y'}, std::string_view("x\0y", 3)}, // NUL is text too
+  };
+  for (const Case& c : cases) EXPECT_EQ(utf8_from_utf16_lossy(c.utf16), c.utf8);
+}
+
+TEST(Utf16Test, ChunksNeverEndBetweenTheHalvesOfASurrogatePair) {
+  const std::u16string pin = u"\U0001F4CD";  // two units
+  struct Case {
+    std::u16string text;
+    std::size_t max_units;
+    std::size_t expected;
+  };
+  const Case cases[] = {
+      {u"abc", 8, 3},
+      {u"abcdef", 4, 4},
+      {u"abc" + pin + u"d", 4, 3},      // the pair would straddle the limit
+      {u"abc" + pin + u"d", 5, 5},      // the pair fits whole
+      {u"ab" + pin + pin, 3, 2},
+      {std::u16string{u'a', u'b', 0xD83D, u'c'}, 3, 3},  // a lone high half is not a pair
+      {pin + pin, 1, 1},                // no room for a whole pair: still progress
+  };
+  for (const Case& c : cases) EXPECT_EQ(utf16_chunk_length(c.text, c.max_units), c.expected) << c.max_units;
+}
+
+}  // namespace
+}  // namespace wv
