@@ -35,7 +35,7 @@ std::expected<AgentProcess, OsError> launch_agent(const std::filesystem::path& a
       {std::string(kDataDirVar), data_dir.native()},
   };
   auto spawned = spawn_process(request);
-  if (!spawned) return std::unexpected(spawned.error());
+  if (!spawned) return std::unexpected(spawned.error().with_subject(path_to_utf8_lossy(agent_path)));
   return AgentProcess{std::move(spawned->process), std::move(spawned->stdin_writer)};
 }
 

@@ -12,6 +12,9 @@
 #include "host/stop_watcher.h"
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "platform/env.h"
+#include "platform/file_identity.h"
+#include "platform/fs.h"
 #include "platform/text.h"
 
 namespace wv {
@@ -27,6 +30,24 @@ constexpr int kExitStopped = 0;
 constexpr int kExitStartFailed = 1;
 constexpr int kExitFatal = 101;
 
+// A start-up failure: the message on standard error and status 1. In a
+// console window of its own (started from Explorer) the window would close
+// with the message unread, so it first waits for Enter.
+int start_failure(std::string_view message) {
+  (void)write_stderr(message);
+  if (console_belongs_to_this_process_alone()) {
+    (void)write_stderr(kPressEnterToClose);
+    wait_for_stdin_line();
+  }
+  return kExitStartFailed;
+}
+
+// A host launched as an agent would launch another in turn, without end.
+bool launched_as_agent() {
+  std::optional<NativeString> supervised = get_env(kSupervisedVar);
+  return supervised && *supervised == native_from_utf8("1");
+}
+
 // A failed write to standard output ends the host. The caller returns at once,
 // which destroys the supervisor and so still stops the agent.
 int fatal_output_failure() {
@@ -40,17 +61,16 @@ int host_main() {
   // A closed pipe on standard output must be a failed write, not a silent death.
   ignore_broken_pipe_signal();
 
+  if (launched_as_agent()) return start_failure(kLaunchedAsAgentMessage);
+
   std::optional<std::filesystem::path> agent_path = locate_agent();
-  if (!agent_path) {
-    (void)write_stderr(agent_not_found_message());
-    return kExitStartFailed;
+  if (!agent_path) return start_failure(agent_not_found_message());
+  if (auto self = current_exe_path(); self && is_same_file(*agent_path, *self)) {
+    return start_failure(agent_is_host_message(path_to_utf8_lossy(*agent_path)));
   }
 
   std::optional<std::filesystem::path> data_dir = resolve_data_dir();
-  if (!data_dir) {
-    (void)write_stderr(kNoDataDirMessage);
-    return kExitStartFailed;
-  }
+  if (!data_dir) return start_failure(kNoDataDirMessage);
 
   // Its destructor stops an agent still held on an early return.
   AgentSupervisor supervisor(*agent_path, *data_dir, kRestartBackoff, kHealthyRun, kMaxRestarts);
@@ -60,8 +80,7 @@ int host_main() {
   }
 
   if (auto started = supervisor.start(); !started) {
-    (void)write_stderr(std::string(kStartFailurePrefix) + started.error().text() + "\n");
-    return kExitStartFailed;
+    return start_failure(std::string(kStartFailurePrefix) + started.error().text() + "\n");
   }
 
   auto stop_flag = std::make_shared<StopFlag>();

@@ -17,6 +17,14 @@ inline std::string agent_not_found_message() {
   return text;
 }
 
+inline std::string agent_is_host_message(std::string_view agent_path) {
+  return "Refusing to start: the agent path names this console host itself (" + std::string(agent_path) +
+         "), not " + std::string(kAgentFileName) + ".\n";
+}
+inline constexpr std::string_view kLaunchedAsAgentMessage =
+    "Refusing to start: this console host was launched as an agent (WAYVANE_SUPERVISED=1).\n";
+inline constexpr std::string_view kPressEnterToClose = "\nPress Enter to close this window.\n";
+
 inline constexpr std::string_view kNoDataDirMessage =
     "Could not resolve the data directory: the system reports no temporary directory.\n";
 inline constexpr std::string_view kStartFailurePrefix = "Could not start the agent: ";

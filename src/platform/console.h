@@ -18,6 +18,11 @@ void wait_for_stdin_line();
 // Blocks until standard input ends (or fails); the bytes read are discarded.
 void wait_for_stdin_end();
 
+// True when this process reads and writes a console window that belongs to
+// it alone: on Windows, the window opened for it because it was started from
+// Explorer, which closes when it exits. Always false on POSIX.
+bool console_belongs_to_this_process_alone();
+
 // Makes a write to a closed pipe fail with an error instead of killing the
 // process (POSIX SIGPIPE); nothing to do on Windows.
 void ignore_broken_pipe_signal();

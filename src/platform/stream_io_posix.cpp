@@ -1,6 +1,7 @@
 #include "platform/stream_io.h"
 
 #include <cerrno>
+#include <poll.h>
 #include <unistd.h>
 
 namespace wv::detail {
@@ -34,7 +35,21 @@ std::optional<std::size_t> read_some(NativeStream s, char* buffer, std::size_t s
 bool write_text(NativeStream s, std::string_view utf8) { return write_all(s, utf8); }
 
 std::optional<std::size_t> read_stdin_some(char* buffer, std::size_t size) {
-  return read_some(STDIN_FILENO, buffer, size);
+  // Standard input may have been left non-blocking by whatever shares it (a
+  // launcher, a crashed program on the same terminal): wait until there is
+  // something to read, so that "nothing yet" is never taken for the end.
+  for (;;) {
+    pollfd p{STDIN_FILENO, POLLIN, 0};
+    int ready = ::poll(&p, 1, -1);
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    if (p.revents & POLLNVAL) return std::nullopt;
+    ssize_t n = ::read(STDIN_FILENO, buffer, size);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) return std::nullopt;
+  }
 }
 
 }  // namespace wv::detail

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/messages.h"
 #include "platform/os.h"
 #include "platform/os_error.h"
 #include "platform/text.h"
@@ -81,7 +82,8 @@ class HostLifecycleTest : public ::testing::Test {
   // The host with the simulated agent in `mode` (or `agent`; nothing leaves
   // WAYVANE_AGENT_PATH unset), the knobs of the caller's shell cleared.
   std::unique_ptr<HostRun> start(std::string_view mode, std::optional<fs::path> agent = test::agent_sim_exe(),
-                                 std::optional<std::string> hang_up_after = std::nullopt) {
+                                 std::optional<std::string> hang_up_after = std::nullopt,
+                                 test::EnvOverrides more_env = {}) {
     HostRunOptions options;
     options.env = {
         {"WAYVANE_AGENT_PATH", agent ? std::optional(agent->native()) : std::nullopt},
@@ -90,6 +92,7 @@ class HostLifecycleTest : public ::testing::Test {
         {"WV_SIM_RECORD", record_.native()},
         {"WV_SIM_COUNT", count_.native()},
     };
+    options.env.insert(options.env.end(), more_env.begin(), more_env.end());
     options.hang_up_after = std::move(hang_up_after);
     return std::make_unique<HostRun>(scratch_ / "stderr", std::move(options));
   }
@@ -165,7 +168,35 @@ TEST_F(HostLifecycleTest, AnAgentThatCannotBeLaunchedEndsAfterTheBannerWithTheOs
   ASSERT_FALSE(digits.empty()) << err;
   ASSERT_TRUE(std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) << err;
   EXPECT_NE(std::stol(digits), 0) << err;
-  EXPECT_EQ(err, prefix + os_error_from_code(std::stol(digits)).text() + "\n");
+  EXPECT_EQ(err, prefix + os_error_from_code(std::stol(digits)).with_subject(path_to_utf8_lossy(agent)).text() + "\n");
+  EXPECT_EQ(err.find("%1"), std::string::npos) << err;
+}
+
+TEST_F(HostLifecycleTest, AHostNeverLaunchesAnotherHost) {
+  // Each of these would start a chain of hosts, each launching the next.
+  struct Case {
+    const char* what;
+    fs::path agent;
+    test::EnvOverrides env;
+    std::string expected_err;
+  };
+  // The host's own file, spelt another way than the path it was started by.
+  const fs::path host = test::host_exe().parent_path() / "." / test::host_exe().filename();
+  const Case cases[] = {
+      {"the agent path names the host", host, {}, agent_is_host_message(path_to_utf8_lossy(host))},
+      {"the host was launched as an agent", test::agent_sim_exe(), {{"WAYVANE_SUPERVISED", native("1")}},
+       std::string(kLaunchedAsAgentMessage)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto run = start("wait-stdin", c.agent, std::nullopt, c.env);
+    ASSERT_TRUE(run->started());
+    EXPECT_EQ(run->wait_exit(kExitTimeout), 1);
+    EXPECT_TRUE(run->wait_out_closed(kExitTimeout));
+    EXPECT_EQ(run->err(), c.expected_err);
+    EXPECT_EQ(run->out(), "");
+  }
+  EXPECT_EQ(launches(), 0u);
 }
 
 // ---------------------------------------------------------------------------

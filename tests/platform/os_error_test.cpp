@@ -27,5 +27,21 @@ TEST(OsErrorTest, SameCodeSameMessage) {
   EXPECT_NE(os_error_from_code(kNotFound).message, os_error_from_code(5).message);
 }
 
+TEST(OsErrorTest, TheMessagesPlaceForItsSubjectIsFilled) {
+  struct Case {
+    std::string message, subject, expected;
+  };
+  const Case cases[] = {
+      {"%1 is not a valid Win32 application.", "C:\\agent.exe", "C:\\agent.exe is not a valid Win32 application."},
+      {"Bad EXE format for %1.", "a%1b", "Bad EXE format for a%1b."},  // the subject is not read again
+      {"No such file or directory", "x", "No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    OsError filled = OsError{193, c.message}.with_subject(c.subject);
+    EXPECT_EQ(filled.message, c.expected);
+    EXPECT_EQ(filled.code, 193);
+  }
+}
+
 }  // namespace
 }  // namespace wv
