@@ -14,7 +14,8 @@
 //     say:<text>             write "<text> (out)" to standard output and
 //                            "<text> (err)" to standard error; once standard
 //                            input ends, "<text> (done)" to standard output,
-//                            then exit 0
+//                            append "said" to the record if every write
+//                            succeeded, then exit 0
 //     spawn-child-ignore-stdin
 //                            start a helper process of its own (this program
 //                            with the argument "child", which only sleeps),
@@ -110,6 +111,7 @@ int main() {
     wv::wait_for_stdin_end();
     note_stdin_end();
     said = wv::write_stdout(text + " (done)\n") && said;
+    if (said && record) append_line(*record, "said");
     return said ? 0 : 1;
   }
   if (mode == "spawn-child-ignore-stdin") {
