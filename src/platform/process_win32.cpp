@@ -325,8 +325,9 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   }
   std::wstring env = environment_block(request);
 
-  // Suspended until it has its job and its relay: nothing it starts may
-  // escape the job, and nothing it writes may wait for a reader.
+  // Suspended until it is in its job and holds its end of the relay pipe:
+  // nothing it starts may escape the job, and none of its writes may meet a
+  // pipe whose reader has gone.
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(request.program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
                       CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT,
