@@ -58,7 +58,8 @@ class ChildProcess {
   // Non-blocking: has the process ended? An ended process is reaped. A failed
   // check counts as ended, and a process once reported ended is never signalled.
   bool has_ended();
-  // Forcibly ends the process with exit code 1 (SIGKILL on POSIX), then waits
+  // Forcibly ends the process and every process it started, with exit code 1
+  // (SIGKILL to its process group on POSIX, its job on Windows), then waits
   // for it with no time limit. Failures of either step are ignored.
   void terminate_and_wait();
   // The exit code once the process has been reaped. On POSIX a death by
@@ -76,6 +77,10 @@ class ChildProcess {
   std::unique_ptr<Impl> impl_;
 };
 
+// Inherit: the parent's own stream. Where that is a Windows console, which
+// the child cannot write to (it has no console that shows), the child writes
+// to a pipe instead, which the parent copies to its console between its own
+// writes, until the child and whatever it started have closed it.
 enum class StdioMode { Inherit, Pipe, File };
 
 struct StdioTarget {
@@ -106,7 +111,8 @@ struct SpawnedProcess {
 
 // Starts the program without a console window of its own (Windows) or in a
 // process group of its own (POSIX), so that the terminal's Ctrl+C never
-// reaches it. A failure leaves no handle or descriptor behind.
+// reaches it. It inherits its three standard streams and nothing else of
+// ours. A failure leaves no handle or descriptor behind.
 std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request);
 
 }  // namespace wv

@@ -75,6 +75,10 @@ bool ChildProcess::has_ended() {
 
 void ChildProcess::terminate_and_wait() {
   if (!impl_ || impl_->reaped) return;
+  // The child leads a process group of its own, which holds whatever it
+  // started; the group's id stays its until it is reaped. A child that moved
+  // to another group is still reached by its own id.
+  ::kill(-impl_->pid, SIGKILL);
   ::kill(impl_->pid, SIGKILL);
   wait();
 }
@@ -185,10 +189,12 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   setup.attr_ready = true;
 
   // dup2 clears close-on-exec on the copy, so the child keeps exactly its
-  // three standard streams; every other descriptor of ours is close-on-exec.
+  // three standard streams. Every descriptor we open is close-on-exec, but
+  // one we inherited need not be (a launcher's pipe, say): it is closed too.
   rc = posix_spawn_file_actions_adddup2(&setup.actions, stdin_pipe->first.get(), 0);
   if (rc == 0 && out->child_end) rc = posix_spawn_file_actions_adddup2(&setup.actions, out->child_end.get(), 1);
   if (rc == 0 && err->child_end) rc = posix_spawn_file_actions_adddup2(&setup.actions, err->child_end.get(), 2);
+  if (rc == 0) rc = posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);
   // Without its own stdin the child would read the user's terminal and never
   // see the end of its input.
   if (rc != 0) return std::unexpected(os_error_from_code(rc));

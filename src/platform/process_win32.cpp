@@ -3,8 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstddef>
 #include <cwctype>
+#include <future>
+#include <initializer_list>
 
+#include "platform/console_relay_win32.h"
 #include "platform/stream_io.h"
 #include "platform/unique_handle.h"
 
@@ -39,14 +44,20 @@ std::optional<std::size_t> PipeEnd::read_some(char* buffer, std::size_t size) {
 struct ChildProcess::Impl {
   UniqueHandle process;
   UniqueHandle thread;
+  UniqueHandle job;  // none where the process could not be given a job of its own
+  std::optional<std::future<void>> relay;
   DWORD pid = 0;
   bool ended = false;
   std::optional<int> exit_code;
 
-  void record_exit() {
+  void mark_ended(bool reaped) {
     ended = true;
     DWORD code = 0;
-    if (GetExitCodeProcess(process.get(), &code)) exit_code = static_cast<int>(code);
+    if (reaped && GetExitCodeProcess(process.get(), &code)) exit_code = static_cast<int>(code);
+    // The child's last words go to the console before whatever we write next.
+    // Bounded: a process it started may still hold the pipe open.
+    if (relay) relay->wait_for(std::chrono::seconds(1));
+    relay.reset();
   }
 };
 
@@ -60,21 +71,20 @@ bool ChildProcess::has_ended() {
   if (!impl_ || impl_->ended) return true;
   DWORD r = WaitForSingleObject(impl_->process.get(), 0);
   if (r == WAIT_TIMEOUT) return false;
-  if (r == WAIT_OBJECT_0) impl_->record_exit();
-  impl_->ended = true;  // a failed wait counts as an ended process
+  impl_->mark_ended(r == WAIT_OBJECT_0);  // a failed wait counts as an ended process
   return true;
 }
 
 void ChildProcess::terminate_and_wait() {
   if (!impl_ || impl_->ended) return;
-  TerminateProcess(impl_->process.get(), 1);
+  // The job holds whatever the child started, and they go with it.
+  if (!impl_->job || !TerminateJobObject(impl_->job.get(), 1)) TerminateProcess(impl_->process.get(), 1);
   wait();
 }
 
 void ChildProcess::wait() {
   if (!impl_ || impl_->ended) return;
-  if (WaitForSingleObject(impl_->process.get(), INFINITE) == WAIT_OBJECT_0) impl_->record_exit();
-  impl_->ended = true;
+  impl_->mark_ended(WaitForSingleObject(impl_->process.get(), INFINITE) == WAIT_OBJECT_0);
 }
 
 std::optional<int> ChildProcess::exit_code() const { return impl_ ? impl_->exit_code : std::nullopt; }
@@ -148,9 +158,9 @@ struct OsPipe {
   UniqueHandle read, write;
 };
 
-std::expected<OsPipe, OsError> make_pipe() {
+std::expected<OsPipe, OsError> make_pipe(DWORD buffer_bytes = 0) {
   HANDLE r = nullptr, w = nullptr;
-  if (!CreatePipe(&r, &w, nullptr, 0)) return std::unexpected(last_os_error());
+  if (!CreatePipe(&r, &w, nullptr, buffer_bytes)) return std::unexpected(last_os_error());
   return OsPipe{UniqueHandle(r), UniqueHandle(w)};
 }
 
@@ -161,9 +171,21 @@ std::expected<void, OsError> make_inheritable(const UniqueHandle& h) {
   return {};
 }
 
+HANDLE own_stream(DWORD std_handle) {
+  HANDLE own = GetStdHandle(std_handle);
+  return own == INVALID_HANDLE_VALUE ? nullptr : own;
+}
+
+bool is_console(HANDLE h) {
+  DWORD mode = 0;
+  return h != nullptr && GetConsoleMode(h, &mode);
+}
+
+// What the child gets as one of its output streams.
 struct ChildOutput {
-  UniqueHandle child_end;  // an inheritable handle, or none when the parent has none
-  UniqueHandle parent_end;
+  UniqueHandle child_end;   // an inheritable handle made for it, or none
+  UniqueHandle parent_end;  // StdioMode::Pipe: the end we read
+  bool relayed = false;     // our console: the relay pipe stands in (see below)
 };
 
 std::expected<ChildOutput, OsError> prepare_output(const StdioTarget& target, DWORD std_handle) {
@@ -180,18 +202,95 @@ std::expected<ChildOutput, OsError> prepare_output(const StdioTarget& target, DW
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &sa,
                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!o.child_end) return std::unexpected(last_os_error());
-  } else {
-    // The parent's own stream, passed as an inheritable duplicate that is
-    // closed again after the launch. A parent without the stream passes none.
-    HANDLE own = GetStdHandle(std_handle);
-    if (own != nullptr && own != INVALID_HANDLE_VALUE) {
-      HANDLE dup = nullptr;
-      if (DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &dup, 0, TRUE, DUPLICATE_SAME_ACCESS)) {
-        o.child_end = UniqueHandle(dup);
-      }
+  } else if (HANDLE own = own_stream(std_handle); is_console(own)) {
+    o.relayed = true;
+  } else if (own != nullptr) {
+    // Our own pipe or file, passed as an inheritable duplicate that is closed
+    // again after the launch. A parent without the stream passes none.
+    HANDLE dup = nullptr;
+    if (DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &dup, 0, TRUE, DUPLICATE_SAME_ACCESS)) {
+      o.child_end = UniqueHandle(dup);
     }
   }
   return o;
+}
+
+// The pipe that stands in for our console. One for both streams, so the
+// child's output and errors keep their order, as on a console. It is large,
+// and the child holds a reading end of its own, not inheritable further: once
+// we are gone (Ctrl+C, the window closed, killed), nobody reads, yet the
+// child's writes neither fail, as on a broken pipe, nor block until it has
+// written a megabyte, so it can still clear up and exit.
+constexpr DWORD kRelayPipeBytes = 1u << 20;
+
+struct Relay {
+  OsPipe pipe;
+  HANDLE console = nullptr;  // ours, where the copy goes
+};
+
+std::expected<std::optional<Relay>, OsError> prepare_relay(const ChildOutput& out, const ChildOutput& err) {
+  if (!out.relayed && !err.relayed) return std::nullopt;
+  auto p = make_pipe(kRelayPipeBytes);
+  if (!p) return std::unexpected(p.error());
+  if (auto r = make_inheritable(p->write); !r) return std::unexpected(r.error());
+  return Relay{std::move(*p), own_stream(out.relayed ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE)};
+}
+
+// The attribute list that makes the child inherit the given handles and no
+// other, whatever else of ours is inheritable (a launcher's pipe, say). Stays
+// in place: the list points into it.
+class InheritOnly {
+ public:
+  explicit InheritOnly(std::initializer_list<HANDLE> handles) {
+    // A null entry would empty the list, and a repeated one fails the launch.
+    for (HANDLE h : handles) {
+      if (h != nullptr && std::find(handles_.begin(), handles_.end(), h) == handles_.end()) handles_.push_back(h);
+    }
+  }
+  ~InheritOnly() {
+    if (ready_) DeleteProcThreadAttributeList(list());
+  }
+  InheritOnly(const InheritOnly&) = delete;
+  InheritOnly& operator=(const InheritOnly&) = delete;
+
+  std::expected<void, OsError> prepare() {
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    storage_.resize(size);
+    if (!InitializeProcThreadAttributeList(list(), 1, 0, &size)) return std::unexpected(last_os_error());
+    ready_ = true;
+    if (!UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                   handles_.size() * sizeof(HANDLE), nullptr, nullptr)) {
+      return std::unexpected(last_os_error());
+    }
+    return {};
+  }
+
+  LPPROC_THREAD_ATTRIBUTE_LIST list() { return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data()); }
+
+ private:
+  std::vector<HANDLE> handles_;
+  std::vector<std::byte> storage_;
+  bool ready_ = false;
+};
+
+// A job of the child's own, so that a forced end reaches every process it
+// started. Closing the job does not end them: when we die, the child must
+// stay free to finish on its own. Where the child cannot have one (jobs nest
+// only from Windows 8 on, and a job we run in may forbid it), it goes without
+// and a forced end reaches it alone, rather than the launch failing.
+UniqueHandle job_of_its_own(HANDLE process) {
+  UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
+  if (!job || !AssignProcessToJobObject(job.get(), process)) return {};
+  return job;
+}
+
+// A child stopped before its first instruction, ended for a launch that failed
+// after it was created.
+std::unexpected<OsError> abandon(const UniqueHandle& process, OsError error) {
+  TerminateProcess(process.get(), 1);
+  WaitForSingleObject(process.get(), INFINITE);
+  return std::unexpected(std::move(error));
 }
 
 }  // namespace
@@ -205,13 +304,18 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   if (!out) return std::unexpected(out.error());
   auto err = prepare_output(request.err, STD_ERROR_HANDLE);
   if (!err) return std::unexpected(err.error());
+  auto relay = prepare_relay(*out, *err);
+  if (!relay) return std::unexpected(relay.error());
 
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = stdin_pipe->read.get();
-  si.hStdOutput = out->child_end.get();
-  si.hStdError = err->child_end.get();
+  STARTUPINFOEXW si{};
+  si.StartupInfo.cb = sizeof si;
+  si.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+  si.StartupInfo.hStdInput = stdin_pipe->read.get();
+  si.StartupInfo.hStdOutput = out->relayed ? (*relay)->pipe.write.get() : out->child_end.get();
+  si.StartupInfo.hStdError = err->relayed ? (*relay)->pipe.write.get() : err->child_end.get();
+  InheritOnly inherit{si.StartupInfo.hStdInput, si.StartupInfo.hStdOutput, si.StartupInfo.hStdError};
+  if (auto r = inherit.prepare(); !r) return std::unexpected(r.error());
+  si.lpAttributeList = inherit.list();
 
   std::wstring command_line;
   append_quoted(command_line, request.program.native(), true);
@@ -221,22 +325,40 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   }
   std::wstring env = environment_block(request);
 
+  // Suspended until it is in its job and holds its end of the relay pipe:
+  // nothing it starts may escape the job, and none of its writes may meet a
+  // pipe whose reader has gone.
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(request.program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
-                      CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, env.data(), nullptr, &si, &pi)) {
+                      CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT,
+                      env.data(), nullptr, &si.StartupInfo, &pi)) {
     return std::unexpected(last_os_error());
   }
-
   auto impl = std::make_unique<ChildProcess::Impl>();
   impl->process = UniqueHandle(pi.hProcess);
   impl->thread = UniqueHandle(pi.hThread);
   impl->pid = pi.dwProcessId;
+  impl->job = job_of_its_own(impl->process.get());
+
+  if (*relay) {
+    HANDLE childs_copy = nullptr;  // never used by us: it lives in the child's handle table
+    if (!DuplicateHandle(GetCurrentProcess(), (*relay)->pipe.read.get(), impl->process.get(), &childs_copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+      return abandon(impl->process, last_os_error());
+    }
+    auto copying = detail::start_console_relay(std::move((*relay)->pipe.read), (*relay)->console);
+    if (!copying) return abandon(impl->process, copying.error());
+    impl->relay = std::move(*copying);
+  }
+  if (ResumeThread(impl->thread.get()) == static_cast<DWORD>(-1)) return abandon(impl->process, last_os_error());
+
   SpawnedProcess spawned;
   spawned.process = ChildProcess(std::move(impl));
   spawned.stdin_writer = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(stdin_pipe->write)));
   if (out->parent_end) spawned.stdout_reader = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(out->parent_end)));
   if (err->parent_end) spawned.stderr_reader = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(err->parent_end)));
-  // The child's ends and the duplicates of our streams close here, on return.
+  // The child's ends, the relay's write end and the duplicates of our streams
+  // close here, on return.
   return spawned;
 }
 

@@ -31,6 +31,8 @@ bool write_all(NativeStream s, std::string_view bytes);
 
 // Writes UTF-8 text whole to a standard stream: through the console's own
 // text interface where the stream is a Windows console, as bytes elsewhere.
+// On a console, a child's output copied there lands between two calls, never
+// inside one.
 bool write_text(NativeStream s, std::string_view utf8);
 
 // One read of standard input, as read_some.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/console_writer_win32.h"
 #include "platform/utf16.h"
 
 namespace wv::detail {
@@ -17,19 +18,32 @@ constexpr std::size_t kMaxTransfer = 1u << 20;
 // WriteConsoleW fails on large buffers on some Windows versions.
 constexpr std::size_t kMaxConsoleUnits = 8192;
 
-bool write_console(HANDLE h, std::string_view utf8) {
-  std::u16string wide = utf16_from_utf8(utf8);
-  std::u16string_view rest(wide);
-  while (!rest.empty()) {
-    std::size_t chunk = utf16_chunk_length(rest, kMaxConsoleUnits);
+// A slim lock needs no construction or destruction: a thread still copying a
+// child's output while the process exits never meets a destroyed lock.
+SRWLOCK console_lock = SRWLOCK_INIT;
+
+class ConsoleLockHeld {
+ public:
+  ConsoleLockHeld() { AcquireSRWLockExclusive(&console_lock); }
+  ~ConsoleLockHeld() { ReleaseSRWLockExclusive(&console_lock); }
+  ConsoleLockHeld(const ConsoleLockHeld&) = delete;
+  ConsoleLockHeld& operator=(const ConsoleLockHeld&) = delete;
+};
+
+}  // namespace
+
+bool write_console_whole(HANDLE console, std::u16string_view text) {
+  ConsoleLockHeld held;
+  while (!text.empty()) {
+    std::size_t chunk = utf16_chunk_length(text, kMaxConsoleUnits);
     DWORD written = 0;
-    if (!WriteConsoleW(h, rest.data(), static_cast<DWORD>(chunk), &written, nullptr) || written == 0) return false;
-    rest.remove_prefix(std::min<std::size_t>(written, rest.size()));
+    if (!WriteConsoleW(console, text.data(), static_cast<DWORD>(chunk), &written, nullptr) || written == 0) {
+      return false;
+    }
+    text.remove_prefix(std::min<std::size_t>(written, text.size()));
   }
   return true;
 }
-
-}  // namespace
 
 std::optional<NativeStream> standard_stream(StandardStream which) {
   DWORD id = which == StandardStream::In ? STD_INPUT_HANDLE
@@ -61,7 +75,7 @@ std::optional<std::size_t> read_some(NativeStream s, char* buffer, std::size_t s
 bool write_text(NativeStream s, std::string_view utf8) {
   // A console shows text in any code page only through WriteConsoleW.
   DWORD mode = 0;
-  if (GetConsoleMode(as_handle(s), &mode)) return write_console(as_handle(s), utf8);
+  if (GetConsoleMode(as_handle(s), &mode)) return write_console_whole(as_handle(s), utf16_from_utf8(utf8));
   return write_all(s, utf8);
 }
 

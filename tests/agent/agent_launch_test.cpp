@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -333,6 +334,19 @@ TEST_F(LaunchAgentTest, OnlyTheAgentsStandardInputHoldsItsPipeAndItsOutputIsTheH
     ASSERT_NE(host_stream, host_fds.end());
     EXPECT_EQ(record.fd_target(stream), host_stream->substr(prefix.size())) << "stream " << stream;
   }
+  finish(proc);
+}
+
+// What the host holds beyond its standard streams, inheritable or not, stays
+// with it: a launcher waiting for the end of a pipe it gave the host would
+// otherwise wait as long as the agent runs.
+TEST_F(LaunchAgentTest, TheAgentInheritsNoneOfTheHostsHandlesButItsStreams) {
+  InheritablePipe launchers_pipe;
+  ASSERT_TRUE(launchers_pipe.is_open());
+  AgentProcess proc = launch(scratch_ / "record");
+  launchers_pipe.close_write_end();
+  EXPECT_TRUE(launchers_pipe.wait_for_end(std::chrono::seconds(5))) << "the agent holds the host's pipe";
+  EXPECT_FALSE(proc.process.has_ended());
   finish(proc);
 }
 

@@ -34,6 +34,8 @@ struct SimRecord {
   std::vector<std::string> fds;  // "<n> -> <target>", POSIX only
   bool ready = false;
   bool stdin_end = false;
+  long pid = -1;
+  long child = -1;  // the helper it started, in spawn-child-ignore-stdin
 
   // The value of every entry named `name` (exact case).
   std::vector<std::string> env_values(std::string_view name) const {
@@ -64,6 +66,8 @@ inline SimRecord parse_record(const std::filesystem::path& file) {
     else if (line.starts_with("fd ")) r.fds.push_back(line.substr(3));
     else if (line == "ready") r.ready = true;
     else if (line == "stdin-end") r.stdin_end = true;
+    else if (line.starts_with("pid ")) r.pid = std::stol(line.substr(4));
+    else if (line.starts_with("child ")) r.child = std::stol(line.substr(6));
   }
   return r;
 }

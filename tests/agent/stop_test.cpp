@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/duration.h"
 #include "platform/testing/env_testing.h"
+#include "platform/testing/process_testing.h"
 #include "tests/agent/sim_agent.h"
 #include "tests/support/test_support.h"
 
@@ -146,6 +147,26 @@ TEST_F(StopTest, DestroyingASupervisorWhoseAgentOverstaysTerminatesItAfterTheFul
   EXPECT_GE(took, kStopGrace);
   EXPECT_LT(took, plus(kStopGrace, kQuick));
   EXPECT_TRUE(parse_record(record_).stdin_end);
+}
+
+// A helper the agent started would otherwise run on with nothing left to end it.
+TEST_F(StopTest, AForcedTerminationEndsWhatTheAgentStartedToo) {
+  set_sim_mode("spawn-child-ignore-stdin");
+  auto sup = started();
+  ASSERT_TRUE(test::wait_until([&] { return parse_record(record_).child > 0; }, test::kAgentTimeout));
+  const auto record = parse_record(record_);
+  struct KillLeftover {
+    long id;
+    ~KillLeftover() {
+      if (process_is_running(id)) kill_process(id);
+    }
+  } leftover{record.child};
+  ASSERT_TRUE(process_is_running(record.child));
+
+  EXPECT_EQ(sup->stop(Duration{}), StopOutcome::Terminated);
+  EXPECT_FALSE(process_is_running(record.pid));
+  EXPECT_TRUE(test::wait_until([&] { return !process_is_running(record.child); }, test::kAgentTimeout))
+      << "the agent's helper outlived it";
 }
 
 }  // namespace

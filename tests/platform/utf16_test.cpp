@@ -66,5 +66,39 @@ TEST(Utf16Test, ChunksNeverEndBetweenTheHalvesOfASurrogatePair) {
   for (const Case& c : cases) EXPECT_EQ(utf16_chunk_length(c.text, c.max_units), c.expected) << c.max_units;
 }
 
+// A pipe's reads cut the agent's text anywhere; what reaches the console must
+// read as the whole text would.
+TEST(Utf16Test, TextArrivingInPiecesConvertsAsTheWholeWithNoCharacterCutInTwo) {
+  Utf16StreamDecoder d;
+  EXPECT_EQ(d.decode("a\xE2\x80"), u"a");  // the dash's first two bytes wait
+  EXPECT_EQ(d.decode("\x94" "b\xF0\x9F"), u"\u2014b");
+  EXPECT_EQ(d.decode("\x93\x8D"), u"\U0001F4CD");
+  EXPECT_EQ(d.decode("\xE0\x80"), u"\uFFFD\uFFFD");  // nothing can complete these: out at once
+  EXPECT_EQ(d.decode("\xF0\x9F\x93"), u"");
+  EXPECT_EQ(d.finish(), u"\uFFFD\uFFFD\uFFFD");  // unfinished at the end
+  EXPECT_EQ(d.finish(), u"");
+
+  const std::string_view texts[] = {
+      "Ana\xE2\x80\x99s \xE2\x80\x94 \xE2\x80\xA6 \xF0\x9F\x93\x8D \xC3\xA9",
+      "\xE0\xA0\x80 \xED\x9F\xBF \xF0\x90\x80\x80 \xF4\x8F\xBF\xBF",          // the edges of each form
+      "\xE0\x9F\x80 \xED\xA0\x80 \xF0\x8F\xBF\xBF \xF4\x90\x80\x80 \xC0\xAF \xFF \x80",  // ill-formed
+      "x\xF0\x9F\x93",                                                        // cut short for good
+  };
+  for (std::string_view text : texts) {
+    const std::u16string whole = utf16_from_utf8(text);
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+      Utf16StreamDecoder two;
+      std::u16string out = two.decode(text.substr(0, cut));
+      out += two.decode(text.substr(cut));
+      out += two.finish();
+      EXPECT_EQ(out, whole) << "cut at " << cut << " of " << text;
+    }
+    Utf16StreamDecoder bytewise;
+    std::u16string out;
+    for (char c : text) out += bytewise.decode(std::string_view(&c, 1));
+    EXPECT_EQ(out + bytewise.finish(), whole) << "byte by byte: " << text;
+  }
+}
+
 }  // namespace
 }  // namespace wv

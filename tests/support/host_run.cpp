@@ -90,7 +90,11 @@ bool HostRun::wait_out_closed(std::chrono::milliseconds timeout) {
 }
 
 void HostRun::kill() {
-  if (started_ && !host_.has_ended()) host_.terminate_and_wait();
+  if (!started_ || host_.has_ended()) return;
+  // The host alone, as a task manager ends it: terminate_and_wait would end
+  // the agent with it.
+  EXPECT_TRUE(kill_process(host_.id()));
+  EXPECT_TRUE(wait_until([&] { return host_.has_ended(); }, std::chrono::seconds(20)));
 }
 
 bool HostRun::interrupt() { return started_ && interrupt_process_group(host_); }

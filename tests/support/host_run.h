@@ -57,8 +57,8 @@ class HostRun {
   std::optional<int> wait_exit(std::chrono::milliseconds timeout);
   // Waits until every writer of standard output has gone (or it was hung up).
   bool wait_out_closed(std::chrono::milliseconds timeout);
-  // Kills the host from outside, as a user with a task manager would; its
-  // standard input stays open.
+  // Kills the host alone from outside, as a user with a task manager would;
+  // its standard input stays open, and the agent is left running.
   void kill();
   // The terminal's Ctrl+C sent to the host's process group; false where the
   // platform has no such thing.

@@ -11,6 +11,16 @@
 //     ignore-stdin           keep running after standard input ends
 //     exit-after-eof:<ms>    exit 0 <ms> after standard input ends
 //     publish:<scenario>     publish the scenario's files (see publisher.h)
+//     say:<text>             write "<text> (out)" to standard output and
+//                            "<text> (err)" to standard error; once standard
+//                            input ends, "<text> (done)" to standard output,
+//                            append "said" to the record if every write
+//                            succeeded, then exit 0
+//     spawn-child-ignore-stdin
+//                            start a helper process of its own (this program
+//                            with the argument "child", which only sleeps),
+//                            append "child <pid>" to the record, then go on
+//                            as ignore-stdin
 
 #include <charconv>
 #include <cstdint>
@@ -25,6 +35,7 @@
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/env.h"
+#include "platform/fs.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/testing/env_testing.h"
@@ -74,6 +85,9 @@ void write_record(const std::filesystem::path& file) {
 }  // namespace
 
 int main() {
+  std::vector<std::string> args = wv::command_line_arguments();
+  if (args.size() == 2 && args[1] == "child") run_forever();
+
   auto record = env_path("WV_SIM_RECORD");
   if (auto count = env_path("WV_SIM_COUNT")) append_line(*count, "launch");
   if (record) write_record(*record);
@@ -90,6 +104,22 @@ int main() {
     int code = colon == std::string_view::npos ? 0 : static_cast<int>(number(rest.substr(colon + 1)));
     wv::sleep_for(wv::Duration::millis(ms));
     return code;
+  }
+  if (mode.starts_with("say:")) {
+    std::string text = mode.substr(4);
+    bool said = wv::write_stdout(text + " (out)\n") && wv::write_stderr(text + " (err)\n");
+    wv::wait_for_stdin_end();
+    note_stdin_end();
+    said = wv::write_stdout(text + " (done)\n") && said;
+    if (said && record) append_line(*record, "said");
+    return said ? 0 : 1;
+  }
+  if (mode == "spawn-child-ignore-stdin") {
+    auto self = wv::current_exe_path();
+    auto child = self ? wv::start_plain_child(*self, {"child"}) : std::nullopt;
+    if (!child) return 3;
+    if (record) append_line(*record, "child " + std::to_string(*child));
+    mode = "ignore-stdin";
   }
   if (mode == "ignore-stdin") {
     wv::wait_for_stdin_end();

@@ -2,7 +2,10 @@
 // Processes as the tests and the simulated agent see them: what a user or a
 // terminal does to a process from outside, and what a process holds open.
 
+#include <chrono>
 #include <cstddef>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,5 +32,37 @@ long current_process_id();
 // the caller (SIGKILL; TerminateProcess with exit code 1), as a user killing
 // it would. False if it could not.
 bool kill_process(long id);
+
+// Whether the process with the given id, which need not be a child of the
+// caller, is alive (a POSIX zombie is not).
+bool process_is_running(long id);
+
+// Starts `program` with `args` (plain words: no spaces or quotes) the way
+// most programs start a helper: in the caller's process group (POSIX) and job
+// (Windows), with the caller's standard streams, never waited for. Its id,
+// or nothing if it could not be started.
+std::optional<long> start_plain_child(const std::filesystem::path& program, const std::vector<std::string>& args);
+
+// A pipe whose write end every process this one starts would inherit, unless
+// the start limits what is inherited: as a careless launcher's pipe would be.
+class InheritablePipe {
+ public:
+  InheritablePipe();
+  ~InheritablePipe();
+  InheritablePipe(const InheritablePipe&) = delete;
+  InheritablePipe& operator=(const InheritablePipe&) = delete;
+
+  // False when the pipe could not be made.
+  bool is_open() const;
+  void close_write_end();
+  // True once every holder of the write end has closed it, false if that
+  // does not happen within `timeout`.
+  bool wait_for_end(std::chrono::milliseconds timeout);
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace wv

@@ -1,9 +1,18 @@
 #include "platform/testing/process_testing.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <spawn.h>
 #include <unistd.h>
+
+#include "platform/unique_fd.h"
+
+extern char** environ;
 
 namespace wv {
 namespace {
@@ -49,5 +58,63 @@ std::vector<std::string> describe_open_handles() {
 long current_process_id() { return static_cast<long>(::getpid()); }
 
 bool kill_process(long id) { return id > 0 && ::kill(static_cast<pid_t>(id), SIGKILL) == 0; }
+
+bool process_is_running(long id) {
+  if (id <= 0) return false;
+  if (::kill(static_cast<pid_t>(id), 0) != 0 && errno != EPERM) return false;
+  // "<pid> (<name>) <state> ...": a zombie has ended, whoever has yet to reap it.
+  std::ifstream stat("/proc/" + std::to_string(id) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return false;
+  std::size_t after_name = line.rfind(')');
+  return after_name == std::string::npos || after_name + 2 >= line.size() || line[after_name + 2] != 'Z';
+}
+
+std::optional<long> start_plain_child(const std::filesystem::path& program, const std::vector<std::string>& args) {
+  std::vector<std::string> words{program.native()};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return std::nullopt;
+  return static_cast<long>(pid);
+}
+
+struct InheritablePipe::Impl {
+  UniqueFd read_end, write_end;
+};
+
+InheritablePipe::InheritablePipe() {
+  int fds[2];
+  if (::pipe(fds) != 0) return;
+  impl_ = std::make_unique<Impl>(Impl{UniqueFd(fds[0]), UniqueFd(fds[1])});
+  ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);  // only the write end is left to leak
+}
+
+InheritablePipe::~InheritablePipe() = default;
+
+bool InheritablePipe::is_open() const { return impl_ != nullptr; }
+
+void InheritablePipe::close_write_end() {
+  if (impl_) impl_->write_end.reset();
+}
+
+bool InheritablePipe::wait_for_end(std::chrono::milliseconds timeout) {
+  if (!impl_) return false;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd p{impl_->read_end.get(), POLLIN, 0};
+    int r = ::poll(&p, 1, static_cast<int>(left.count()));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    char byte;
+    ssize_t n = ::read(impl_->read_end.get(), &byte, 1);
+    if (n == 0) return true;
+    if (n < 0 && errno != EINTR) return false;
+  }
+}
 
 }  // namespace wv

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <thread>
+
 #include "platform/unique_handle.h"
 
 namespace wv {
@@ -24,6 +27,59 @@ bool kill_process(long id) {
   if (!process) return false;
   if (!TerminateProcess(process.get(), 1)) return false;
   return WaitForSingleObject(process.get(), INFINITE) == WAIT_OBJECT_0;
+}
+
+bool process_is_running(long id) {
+  if (id <= 0) return false;
+  UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id)));
+  return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+std::optional<long> start_plain_child(const std::filesystem::path& program, const std::vector<std::string>& args) {
+  std::wstring command_line = L"\"" + program.native() + L"\"";
+  for (const auto& arg : args) command_line += L" " + std::wstring(arg.begin(), arg.end());
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    return std::nullopt;
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return static_cast<long>(pi.dwProcessId);
+}
+
+struct InheritablePipe::Impl {
+  UniqueHandle read_end, write_end;
+};
+
+InheritablePipe::InheritablePipe() {
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  HANDLE r = nullptr, w = nullptr;
+  if (!CreatePipe(&r, &w, &inheritable, 0)) return;
+  impl_ = std::make_unique<Impl>(Impl{UniqueHandle(r), UniqueHandle(w)});
+  SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0);  // only the write end is left to leak
+}
+
+InheritablePipe::~InheritablePipe() = default;
+
+bool InheritablePipe::is_open() const { return impl_ != nullptr; }
+
+void InheritablePipe::close_write_end() {
+  if (impl_) impl_->write_end.reset();
+}
+
+bool InheritablePipe::wait_for_end(std::chrono::milliseconds timeout) {
+  if (!impl_) return false;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    // Nobody writes to it: the only news can be that the last writer went.
+    if (!PeekNamedPipe(impl_->read_end.get(), nullptr, 0, nullptr, nullptr, nullptr)) {
+      return GetLastError() == ERROR_BROKEN_PIPE;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
 }
 
 }  // namespace wv
