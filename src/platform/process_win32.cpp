@@ -10,6 +10,7 @@
 #include <initializer_list>
 
 #include "platform/console_relay_win32.h"
+#include "platform/long_path_win32.h"
 #include "platform/stream_io.h"
 #include "platform/unique_handle.h"
 
@@ -328,8 +329,12 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   // Suspended until it is in its job and holds its end of the relay pipe:
   // nothing it starts may escape the job, and none of its writes may meet a
   // pipe whose reader has gone.
+  // The program's name in the "\\?\" form when it is long: CreateProcessW
+  // takes that form past MAX_PATH on every Windows 10 and 11, whatever the
+  // long-path policy says. The command line keeps the name as given.
+  const std::wstring program = long_path_form(request.program);
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(request.program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
                       CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT,
                       env.data(), nullptr, &si.StartupInfo, &pi)) {
     return std::unexpected(last_os_error());
