@@ -18,36 +18,129 @@ bool is_white_space(char32_t c) {
 
 bool is_control(char32_t c) { return c <= 0x1F || (c >= 0x7F && c <= 0x9F); }
 
+// Printable ASCII, which goes onto the screen as it is.
+bool is_plain(char byte) { return byte >= 0x20 && byte < 0x7F; }
+
+bool is_continuation_byte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// Calls plain(run) for each run of printable ASCII and other(bytes, shown)
+// for each character after it, where `shown` is false for a control
+// character or a byte that begins no well-formed sequence: those are shown as
+// U+FFFD.
+template <class Plain, class Other>
+void scan_shown(std::string_view text, Plain&& plain, Other&& other) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t run = pos;
+    while (run < text.size() && is_plain(text[run])) ++run;
+    if (run > pos) {
+      plain(text.substr(pos, run - pos));
+      pos = run;
+      if (pos == text.size()) break;
+    }
+    char32_t c = 0;
+    std::size_t n = utf8_sequence_length(text, pos, &c);
+    if (n == 0) {
+      other(text.substr(pos, 1), false);
+      pos += 1;
+    } else {
+      other(text.substr(pos, n), !is_control(c));
+      pos += n;
+    }
+  }
+}
+
 // Appends text from a file for the terminal, each control character replaced;
 // returns the number of characters (scalar values) appended.
 std::size_t append_shown(std::string& out, std::string_view text) {
   std::size_t count = 0;
-  for_each_scalar(text, [&](char32_t c) {
-    append_utf8(out, is_control(c) ? kReplacementChar : c);
-    ++count;
-  });
+  scan_shown(
+      text,
+      [&](std::string_view run) {
+        out += run;
+        count += run.size();
+      },
+      [&](std::string_view character, bool shown) {
+        out += shown ? character : kReplacement;
+        ++count;
+      });
   return count;
 }
 
-std::string_view trim_white_space(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = 0;  // one past the last character that is not white space
-  std::size_t pos = 0;
-  bool seen_text = false;
-  while (pos < text.size()) {
-    char32_t c = 0;
-    std::size_t n = utf8_sequence_length(text, pos, &c);
-    if (n == 0) n = 1, c = kReplacementChar;
-    if (!is_white_space(c)) {
-      if (!seen_text) begin = pos, seen_text = true;
-      end = pos + n;
-    }
-    pos += n;
-  }
-  return seen_text ? text.substr(begin, end - begin) : std::string_view();
+// The bytes that append_shown adds for `text`.
+std::size_t shown_size(std::string_view text) {
+  std::size_t size = 0;
+  scan_shown(
+      text, [&](std::string_view run) { size += run.size(); },
+      [&](std::string_view character, bool shown) { size += shown ? character.size() : kReplacement.size(); });
+  return size;
 }
 
-bool is_continuation_byte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+// No more than the bytes that append_shown adds for `text`: three for each
+// byte of a short text (U+FFFD for a lone byte), the exact count for a long one.
+std::size_t shown_size_bound(std::string_view text) {
+  constexpr std::size_t kMeasuredFrom = 4096;
+  return text.size() < kMeasuredFrom ? 3 * text.size() : shown_size(text);
+}
+
+// Trimmed from each end only as far as the white space goes. The last
+// character starts at the nearest byte before the end that is not a
+// continuation byte; if the bytes from there do not make exactly one
+// well-formed character, the last byte stands alone (shown as U+FFFD).
+std::string_view trim_white_space(std::string_view text) {
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    char32_t c = 0;
+    std::size_t n = utf8_sequence_length(text, begin, &c);
+    if (n == 0 || !is_white_space(c)) break;
+    begin += n;
+  }
+  std::size_t end = text.size();
+  while (end > begin) {
+    std::size_t start = end - 1;
+    while (start > begin && end - start < 4 && is_continuation_byte(text[start])) --start;
+    char32_t c = 0;
+    if (utf8_sequence_length(text, start, &c) != end - start || !is_white_space(c)) break;
+    end = start;
+  }
+  return text.substr(begin, end - begin);
+}
+
+// Appends the device's label; returns its length in characters.
+std::size_t append_label(std::string& out, const DeviceStatusFile& status) {
+  if (status.report.device) {
+    std::string_view name = trim_white_space(status.report.device->name);
+    if (!name.empty()) return append_shown(out, name);
+  }
+  std::string_view udid = status.udid;
+  // Cut by bytes, but never inside a character.
+  if (udid.size() > kShortUdidBytes && !is_continuation_byte(udid[kShortUdidBytes])) {
+    udid = udid.substr(0, kShortUdidBytes);
+  }
+  out += "Device ";
+  std::size_t count = append_shown(out, udid);
+  out += "…";
+  return count + 8;
+}
+
+// No less than the screen's length, so that it is built without regrowing,
+// with a byte to spare for the line feed that follows it when it is written.
+std::size_t screen_size_bound(const Snapshot& snapshot) {
+  // The longest state label and the no-devices text, or per device the
+  // padding, the labels, the stale mark and the line prefixes.
+  constexpr std::size_t kFixed = 160;
+  constexpr std::size_t kPerDevice = 160;
+  std::size_t size = kFixed;
+  for (const DeviceView& view : snapshot) {
+    const StatusReport& report = view.status.report;
+    size += kPerDevice + shown_size_bound(report.device ? report.device->name : std::string_view()) +
+            shown_size_bound(view.status.udid) + shown_size_bound(report.remediation) +
+            shown_size_bound(report.error ? std::string_view(*report.error) : std::string_view());
+  }
+  return size;
+}
 
 }  // namespace
 
@@ -88,26 +181,15 @@ std::string_view transport_label(Transport transport) {
 }
 
 std::string device_display_name(const DeviceStatusFile& status) {
-  if (status.report.device) {
-    std::string_view name = trim_white_space(status.report.device->name);
-    if (!name.empty()) {
-      std::string label;
-      append_shown(label, name);
-      return label;
-    }
-  }
-  std::string_view udid = status.udid;
-  // Cut by bytes, but never inside a character.
-  if (udid.size() > kShortUdidBytes && !is_continuation_byte(udid[kShortUdidBytes])) {
-    udid = udid.substr(0, kShortUdidBytes);
-  }
-  std::string label = "Device ";
-  append_shown(label, udid);
-  return label + "…";
+  std::string label;
+  append_label(label, status);
+  return label;
 }
 
 std::string render_screen(AgentState state, const Snapshot& snapshot) {
-  std::string text = "agent: ";
+  std::string text;
+  text.reserve(screen_size_bound(snapshot));
+  text += "agent: ";
   text += agent_state_label(state);
   if (snapshot.empty()) {
     text += "   (no devices yet — connect, unlock, and trust an iPhone over USB)";
@@ -116,7 +198,7 @@ std::string render_screen(AgentState state, const Snapshot& snapshot) {
   for (const DeviceView& view : snapshot) {
     const StatusReport& report = view.status.report;
     text += "\n  ";
-    std::size_t width = append_shown(text, device_display_name(view.status));
+    std::size_t width = append_label(text, view.status);
     if (width < kLabelWidth) text.append(kLabelWidth - width, ' ');
     text += ' ';
     text += view.stale ? session_label(SessionReport::Idle) : session_label(report.session);
@@ -140,7 +222,12 @@ StatusScreen::StatusScreen(Writer writer) : writer_(std::move(writer)) {}
 bool StatusScreen::refresh(AgentState state, const Snapshot& snapshot) {
   std::string text = render_screen(state, snapshot);
   if (last_printed_ && *last_printed_ == text) return true;
-  if (!writer_(text + "\n")) return false;
+  // The line feed goes on for the write only, into the room that
+  // render_screen left for it, so the screen is never copied.
+  text.push_back('\n');
+  bool written = writer_(text);
+  text.pop_back();
+  if (!written) return false;
   last_printed_ = std::move(text);
   return true;
 }
