@@ -86,25 +86,24 @@ constexpr Field kFileFields[] = {
 constexpr Table<DeviceStatusFile> kFile =
     record_table_with<DeviceStatusFile, &DeviceStatusFile::report>(kFileFields, kReport);
 
+// The depth limit holds everywhere in this file, unknown keys included.
+constexpr SkippedNesting kNesting = SkippedNesting::Limited;
+
 }  // namespace
 
-Decoded<DeviceStatusFile> decode_status(std::string_view text) {
-  // The depth limit holds everywhere in this file, unknown keys included.
-  return read_json(text, kFile, SkippedNesting::Limited);
-}
+Decoded<DeviceStatusFile> decode_status(std::string_view text) { return read_json(text, kFile, kNesting); }
 
 std::optional<DeviceStatusFile> read_status(const std::filesystem::path& dir, std::string_view udid) {
   PublishedFiles files;
-  return read_status_file(status_path(dir, udid).native(), files);
+  DeviceStatusFile status;
+  if (!read_status_file(status_path(dir, udid).native(), files, status)) return std::nullopt;
+  return status;
 }
 
-std::optional<DeviceStatusFile> read_status_file(const std::filesystem::path::string_type& path,
-                                                 PublishedFiles& files) {
+bool read_status_file(const std::filesystem::path::string_type& path, PublishedFiles& files,
+                      DeviceStatusFile& status) {
   auto text = files.read(path);
-  if (!text) return std::nullopt;
-  Decoded<DeviceStatusFile> status = decode_status(*text);
-  if (!status) return std::nullopt;
-  return std::move(*status);
+  return text && read_json_into(*text, kFile, status, kNesting);
 }
 
 }  // namespace wv

@@ -3,6 +3,95 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <string>
+
+// The lexer and parser members specialised below are copies of nlohmann-json 3.11's;
+// another version must be checked against them before it is built.
+#if NLOHMANN_JSON_VERSION_MAJOR != 3 || NLOHMANN_JSON_VERSION_MINOR != 11
+#error "check the lexer specialisations in json_reader.cpp against this nlohmann-json"
+#endif
+
+namespace wv {
+namespace {
+
+// The text as nlohmann's lexer reads it, a byte at a time. A type of our own,
+// so that the lexer members specialised below serve this reader only.
+class JsonInput {
+ public:
+  using char_type = char;
+
+  explicit JsonInput(std::string_view text) : next_(text.data()), end_(text.data() + text.size()) {}
+
+  std::char_traits<char>::int_type get_character() noexcept {
+    if (next_ == end_) return std::char_traits<char>::eof();
+    return std::char_traits<char>::to_int_type(*next_++);
+  }
+  std::size_t remaining() const noexcept { return static_cast<std::size_t>(end_ - next_); }
+
+ private:
+  const char* next_;
+  const char* end_;
+};
+
+}  // namespace
+}  // namespace wv
+
+// The lexer keeps the raw bytes of the token it is reading, only to quote
+// them in its error messages. Nothing resets them but the start of a string
+// or a number, so they grow with a long string, a run of white space or an
+// array of nulls, and an error then copies them several times over, each
+// control character spelt out in eight bytes: a 16 MiB file could cost half
+// a gigabyte. For this reader the lexer keeps no raw bytes; an error reports
+// its position only.
+//
+// It decodes each string into one buffer, which would double its way up to
+// a long string's size. The buffer is given room for the rest of the text
+// instead, once; a string taken out of it is taken whole (see decode_text).
+NLOHMANN_JSON_NAMESPACE_BEGIN
+namespace detail {
+
+template <>
+void lexer<::nlohmann::json, ::wv::JsonInput>::reset() noexcept {
+  token_buffer.clear();
+  // The token's first byte has been read already.
+  const std::size_t room = ia.remaining() + 1;
+  if (token_buffer.capacity() < room) token_buffer.reserve(room);
+}
+
+template <>
+inline void lexer<::nlohmann::json, ::wv::JsonInput>::add(char_int_type c) {
+  token_buffer.push_back(static_cast<char>(c));
+}
+
+// The parser asks for each token here. Flattened, the lexer's string and
+// number loops are compiled in one piece, their append per byte inlined
+// rather than left as a call.
+template <>
+[[gnu::flatten]] parser<::nlohmann::json, ::wv::JsonInput>::token_type
+parser<::nlohmann::json, ::wv::JsonInput>::get_token() {
+  return last_token = m_lexer.scan();
+}
+
+// Lines and columns are not counted either: an error gives its byte position.
+template <>
+lexer<::nlohmann::json, ::wv::JsonInput>::char_int_type lexer<::nlohmann::json, ::wv::JsonInput>::get() {
+  ++position.chars_read_total;
+  if (next_unget) {
+    next_unget = false;
+  } else {
+    current = ia.get_character();
+  }
+  return current;
+}
+
+template <>
+void lexer<::nlohmann::json, ::wv::JsonInput>::unget() {
+  next_unget = true;
+  --position.chars_read_total;
+}
+
+}  // namespace detail
+NLOHMANN_JSON_NAMESPACE_END
 
 namespace wv {
 
@@ -73,8 +162,6 @@ class RecordReader {
   bool key(json::string_t& k);
 
   bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) {
-    // The library's message quotes the text it choked on, which may be most of
-    // the file; the position says enough.
     return fail_document("not well-formed JSON at byte " + std::to_string(position));
   }
 
@@ -324,17 +411,16 @@ class RecordReader {
   // record adds the key of its field, each list the element's [position].
   std::string path(std::size_t frames, bool with_top_field) const {
     std::string where;
-    auto add = [&](std::string_view segment) {
-      if (!where.empty() && !segment.starts_with('[')) where += '.';
-      where += segment;
-    };
     for (std::size_t i = 0; i < frames; ++i) {
       const Frame& f = frames_[i];
       bool is_top = i + 1 == frames;
       if (f.kind == Frame::Kind::List) {
-        add("[" + std::to_string(f.position) + "]");
+        where += '[';
+        where += std::to_string(f.position);
+        where += ']';
       } else if (f.kind == Frame::Kind::Record && f.field != nullptr && (!is_top || with_top_field)) {
-        add(f.field->key);
+        if (!where.empty()) where += '.';
+        where += f.field->key;
       }
     }
     return where;
@@ -355,7 +441,10 @@ class RecordReader {
   // A rule of the record now open, about one of its keys or about it whole.
   bool fail_record(std::string rule, std::string_view key = {}) {
     DecodeError error{path(top_, false), std::move(rule)};
-    if (!key.empty()) error.where += (error.where.empty() ? "" : ".") + std::string(key);
+    if (!key.empty()) {
+      if (!error.where.empty()) error.where += '.';
+      error.where += key;
+    }
     error_ = std::move(error);
     return false;
   }
@@ -372,13 +461,23 @@ class RecordReader {
   const RecordTable* root_;
   void* root_record_;
   SkippedNesting skipped_;
-  std::array<Frame, kMaxOpenRecords> frames_{};
+  std::array<Frame, kMaxOpenRecords> frames_;
   std::size_t top_ = 0;          // frames in use
   std::uint64_t depth_ = 0;      // arrays and objects open, skipped ones included
   std::uint64_t skip_depth_ = 0; // arrays and objects open inside a value being skipped
   bool skip_next_ = false;       // the coming value belongs to an unknown key
   DecodeError error_;
 };
+
+// Keys are short and differ mostly in length or first byte; compared here
+// byte by byte rather than through a call to memcmp.
+bool same_key(std::string_view field_key, const std::string& key) {
+  if (field_key.size() != key.size()) return false;
+  for (std::size_t i = 0; i < key.size(); ++i) {
+    if (field_key[i] != key[i]) return false;
+  }
+  return true;
+}
 
 bool RecordReader::key(json::string_t& k) {
   if (skip_depth_ > 0) return true;
@@ -389,7 +488,7 @@ bool RecordReader::key(json::string_t& k) {
   const Field* found = nullptr;
   void* target = f.target;
   for (; index < own.size(); ++index) {
-    if (own[index].key == k) {
+    if (same_key(own[index].key, k)) {
       found = &own[index];
       break;
     }
@@ -397,7 +496,7 @@ bool RecordReader::key(json::string_t& k) {
   if (found == nullptr && f.table->beside != nullptr) {
     const std::span<const Field> beside = f.table->beside->fields;
     for (std::size_t i = 0; i < beside.size(); ++i) {
-      if (beside[i].key == k) {
+      if (same_key(beside[i].key, k)) {
         found = &beside[i];
         index = own.size() + i;
         target = f.beside_target;
@@ -426,11 +525,12 @@ std::expected<void, DecodeError> read(std::string_view text, const RecordTable* 
   // inside a string), so refusing it outright changes nothing else.
   if (text.find('\0') != std::string_view::npos) return decode_failure("a NUL byte");
   RecordReader reader(table, record, skipped);
-  // Strict: nothing but whitespace may follow the value. The reader's
-  // parse_error returns false, so nlohmann reports failures and never throws.
-  if (!json::sax_parse(text, &reader, json::input_format_t::json, /*strict=*/true, /*ignore_comments=*/false)) {
-    return std::unexpected(reader.take_error());
-  }
+  // What json::sax_parse does, with this reader's input. Strict: nothing but
+  // whitespace may follow the value. The reader's parse_error returns false,
+  // so nlohmann reports failures and never throws.
+  nlohmann::detail::parser<json, JsonInput> parser(JsonInput(text), nullptr, /*allow_exceptions_=*/false,
+                                                   /*skip_comments=*/false);
+  if (!parser.sax_parse(&reader, /*strict=*/true)) return std::unexpected(reader.take_error());
   return {};
 }
 

@@ -25,12 +25,17 @@ enum class SkippedNesting { Limited, Unlimited };
 std::expected<void, DecodeError> read_json_record(std::string_view text, const RecordTable& table, void* record,
                                                   SkippedNesting skipped);
 
+// The same, typed. On failure `record` holds whatever had been decoded.
+template <class R>
+std::expected<void, DecodeError> read_json_into(std::string_view text, const Table<R>& table, R& record,
+                                                SkippedNesting skipped) {
+  return read_json_record(text, table.erased, &record, skipped);
+}
+
 template <class R>
 Decoded<R> read_json(std::string_view text, const Table<R>& table, SkippedNesting skipped) {
   R record{};
-  if (auto done = read_json_record(text, table.erased, &record, skipped); !done) {
-    return std::unexpected(std::move(done).error());
-  }
+  if (auto done = read_json_into(text, table, record, skipped); !done) return std::unexpected(std::move(done).error());
   return record;
 }
 

@@ -57,11 +57,15 @@ Decoded<bool> decode_bool(JsonToken& v) {
 Decoded<std::string> decode_text(JsonToken& v) {
   if (v.kind != JsonKind::String) return expected_but("a string", v);
   std::string& text = *v.text;
-  // The reader's buffer is taken only when the text fills most of it: then
-  // the record keeps no more than twice its text, and short texts leave the
-  // buffer for the tokens still to come.
-  if (text.size() >= text.capacity() / 2) return std::move(text);
-  return text;
+  // The text is the reader's buffer, which has room for the rest of the file.
+  // A text that fills most of it takes it whole; any other is copied, so the
+  // record holds no more than it needs, and a long one then lets the buffer
+  // go, to be made again only as large as what is left to read.
+  if (text.size() >= text.capacity() / 4 * 3) return std::move(text);
+  std::string copy = text;
+  constexpr std::size_t kLongText = 64 * 1024;
+  if (text.size() >= kLongText) std::string().swap(text);
+  return copy;
 }
 
 Decoded<std::size_t> word_position(std::string_view word, const WordSet& set) {

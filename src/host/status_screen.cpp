@@ -1,5 +1,7 @@
 #include "host/status_screen.h"
 
+#include <cstring>
+
 #include "platform/utf8.h"
 
 namespace wv {
@@ -52,25 +54,49 @@ void scan_shown(std::string_view text, Plain&& plain, Other&& other) {
   }
 }
 
-// Appends text from a file for the terminal, each control character replaced;
-// returns the number of characters (scalar values) appended.
-std::size_t append_shown(std::string& out, std::string_view text) {
-  std::size_t count = 0;
-  scan_shown(
-      text,
-      [&](std::string_view run) {
-        out += run;
-        count += run.size();
-      },
-      [&](std::string_view character, bool shown) {
-        out += shown ? character : kReplacement;
-        ++count;
-      });
-  return count;
-}
+// Writes a screen into memory sized beforehand from an upper bound of its
+// length, so that nothing is checked or moved as it grows.
+class ScreenWriter {
+ public:
+  explicit ScreenWriter(char* out) : start_(out), out_(out) {}
 
-// The bytes that append_shown adds for `text`.
-std::size_t shown_size(std::string_view text) {
+  void put(std::string_view text) {
+    std::memcpy(out_, text.data(), text.size());
+    out_ += text.size();
+  }
+  void put(char c) { *out_++ = c; }
+  void pad(std::size_t count) {
+    std::memset(out_, ' ', count);
+    out_ += count;
+  }
+
+  // Text from a file, for the terminal: each control character and each byte
+  // that begins no well-formed sequence becomes U+FFFD. Returns the number of
+  // characters (scalar values) written.
+  std::size_t put_shown(std::string_view text) {
+    std::size_t count = 0;
+    scan_shown(
+        text,
+        [&](std::string_view run) {
+          put(run);
+          count += run.size();
+        },
+        [&](std::string_view character, bool shown) {
+          put(shown ? character : kReplacement);
+          ++count;
+        });
+    return count;
+  }
+
+  std::size_t written() const { return static_cast<std::size_t>(out_ - start_); }
+
+ private:
+  char* start_;
+  char* out_;
+};
+
+// The bytes that put_shown writes for `text`.
+[[gnu::noinline]] std::size_t shown_size(std::string_view text) {
   std::size_t size = 0;
   scan_shown(
       text, [&](std::string_view run) { size += run.size(); },
@@ -78,11 +104,12 @@ std::size_t shown_size(std::string_view text) {
   return size;
 }
 
-// No more than the bytes that append_shown adds for `text`: three for each
+// No less than the bytes that put_shown writes for `text`: three for each
 // byte of a short text (U+FFFD for a lone byte), the exact count for a long one.
-std::size_t shown_size_bound(std::string_view text) {
+inline std::size_t shown_size_bound(std::string_view text) {
   constexpr std::size_t kMeasuredFrom = 4096;
-  return text.size() < kMeasuredFrom ? 3 * text.size() : shown_size(text);
+  if (text.size() < kMeasuredFrom) [[likely]] return 3 * text.size();
+  return shown_size(text);
 }
 
 // Trimmed from each end only as far as the white space goes. The last
@@ -90,6 +117,9 @@ std::size_t shown_size_bound(std::string_view text) {
 // continuation byte; if the bytes from there do not make exactly one
 // well-formed character, the last byte stands alone (shown as U+FFFD).
 std::string_view trim_white_space(std::string_view text) {
+  // Most names begin and end with a printable ASCII character other than space.
+  auto solid = [](char byte) { return byte > 0x20 && byte < 0x7F; };
+  if (text.empty() || (solid(text.front()) && solid(text.back()))) return text;
   std::size_t begin = 0;
   while (begin < text.size()) {
     char32_t c = 0;
@@ -108,21 +138,27 @@ std::string_view trim_white_space(std::string_view text) {
   return text.substr(begin, end - begin);
 }
 
-// Appends the device's label; returns its length in characters.
-std::size_t append_label(std::string& out, const DeviceStatusFile& status) {
+// The device's label; returns its length in characters.
+std::size_t put_label(ScreenWriter& out, const DeviceStatusFile& status) {
   if (status.report.device) {
     std::string_view name = trim_white_space(status.report.device->name);
-    if (!name.empty()) return append_shown(out, name);
+    if (!name.empty()) return out.put_shown(name);
   }
   std::string_view udid = status.udid;
   // Cut by bytes, but never inside a character.
   if (udid.size() > kShortUdidBytes && !is_continuation_byte(udid[kShortUdidBytes])) {
     udid = udid.substr(0, kShortUdidBytes);
   }
-  out += "Device ";
-  std::size_t count = append_shown(out, udid);
-  out += "…";
+  out.put("Device ");
+  std::size_t count = out.put_shown(udid);
+  out.put("…");
   return count + 8;
+}
+
+// No less than the label's length in bytes.
+std::size_t label_size_bound(const DeviceStatusFile& status) {
+  const std::string_view name = status.report.device ? std::string_view(status.report.device->name) : "";
+  return shown_size_bound(name) + shown_size_bound(status.udid) + 16;
 }
 
 // No less than the screen's length, so that it is built without regrowing,
@@ -135,8 +171,7 @@ std::size_t screen_size_bound(const Snapshot& snapshot) {
   std::size_t size = kFixed;
   for (const DeviceView& view : snapshot) {
     const StatusReport& report = view.status.report;
-    size += kPerDevice + shown_size_bound(report.device ? report.device->name : std::string_view()) +
-            shown_size_bound(view.status.udid) + shown_size_bound(report.remediation) +
+    size += kPerDevice + label_size_bound(view.status) + shown_size_bound(report.remediation) +
             shown_size_bound(report.error ? std::string_view(*report.error) : std::string_view());
   }
   return size;
@@ -182,38 +217,45 @@ std::string_view transport_label(Transport transport) {
 
 std::string device_display_name(const DeviceStatusFile& status) {
   std::string label;
-  append_label(label, status);
+  label.resize_and_overwrite(label_size_bound(status), [&](char* data, std::size_t) {
+    ScreenWriter out(data);
+    put_label(out, status);
+    return out.written();
+  });
   return label;
 }
 
 std::string render_screen(AgentState state, const Snapshot& snapshot) {
   std::string text;
-  text.reserve(screen_size_bound(snapshot));
-  text += "agent: ";
-  text += agent_state_label(state);
-  if (snapshot.empty()) {
-    text += "   (no devices yet — connect, unlock, and trust an iPhone over USB)";
-    return text;
-  }
-  for (const DeviceView& view : snapshot) {
-    const StatusReport& report = view.status.report;
-    text += "\n  ";
-    std::size_t width = append_label(text, view.status);
-    if (width < kLabelWidth) text.append(kLabelWidth - width, ' ');
-    text += ' ';
-    text += view.stale ? session_label(SessionReport::Idle) : session_label(report.session);
-    text += " / ";
-    text += transport_label(report.transport);
-    if (view.stale) text += "  [stale — agent not publishing]";
-    if (!report.remediation.empty()) {
-      text += "\n      -> ";
-      append_shown(text, report.remediation);
+  text.resize_and_overwrite(screen_size_bound(snapshot), [&](char* data, std::size_t) {
+    ScreenWriter out(data);
+    out.put("agent: ");
+    out.put(agent_state_label(state));
+    if (snapshot.empty()) {
+      out.put("   (no devices yet — connect, unlock, and trust an iPhone over USB)");
+      return out.written();
     }
-    if (report.error) {
-      text += "\n      !  ";
-      append_shown(text, *report.error);
+    for (const DeviceView& view : snapshot) {
+      const StatusReport& report = view.status.report;
+      out.put("\n  ");
+      std::size_t width = put_label(out, view.status);
+      if (width < kLabelWidth) out.pad(kLabelWidth - width);
+      out.put(' ');
+      out.put(view.stale ? session_label(SessionReport::Idle) : session_label(report.session));
+      out.put(" / ");
+      out.put(transport_label(report.transport));
+      if (view.stale) out.put("  [stale — agent not publishing]");
+      if (!report.remediation.empty()) {
+        out.put("\n      -> ");
+        out.put_shown(report.remediation);
+      }
+      if (report.error) {
+        out.put("\n      !  ");
+        out.put_shown(*report.error);
+      }
     }
-  }
+    return out.written();
+  });
   return text;
 }
 
