@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -44,22 +45,26 @@ class JsonInput {
 // a gigabyte. For this reader the lexer keeps no raw bytes; an error reports
 // its position only.
 //
-// It decodes each string into one buffer, which would double its way up to
-// a long string's size. The buffer is given room for the rest of the text
-// instead, once; a string taken out of it is taken whole (see decode_text).
+// It decodes each string into one buffer, which std::string would double on
+// its way up to a long string's size, up to twice what the text can still
+// hold. Here the buffer grows no larger than what is left of the text (a
+// token cannot outgrow it), and a string taken out of it is taken whole (see
+// decode_text).
 NLOHMANN_JSON_NAMESPACE_BEGIN
 namespace detail {
 
 template <>
 void lexer<::nlohmann::json, ::wv::JsonInput>::reset() noexcept {
   token_buffer.clear();
-  // The token's first byte has been read already.
-  const std::size_t room = ia.remaining() + 1;
-  if (token_buffer.capacity() < room) token_buffer.reserve(room);
 }
 
 template <>
 inline void lexer<::nlohmann::json, ::wv::JsonInput>::add(char_int_type c) {
+  if (token_buffer.size() == token_buffer.capacity()) [[unlikely]] {
+    constexpr std::size_t kFirstRoom = 256;
+    const std::size_t most = token_buffer.size() + ia.remaining() + 1;
+    token_buffer.reserve(std::min(std::max(2 * token_buffer.capacity(), kFirstRoom), most));
+  }
   token_buffer.push_back(static_cast<char>(c));
 }
 

@@ -57,10 +57,10 @@ Decoded<bool> decode_bool(JsonToken& v) {
 Decoded<std::string> decode_text(JsonToken& v) {
   if (v.kind != JsonKind::String) return expected_but("a string", v);
   std::string& text = *v.text;
-  // The text is the reader's buffer, which has room for the rest of the file.
-  // A text that fills most of it takes it whole; any other is copied, so the
-  // record holds no more than it needs, and a long one then lets the buffer
-  // go, to be made again only as large as what is left to read.
+  // The text is the reader's buffer. A text that fills most of it takes it
+  // whole; any other is copied, so that the record holds no more than it
+  // needs, and a long one then lets the buffer go, to grow again only as
+  // far as the texts still to come need.
   if (text.size() >= text.capacity() / 4 * 3) return std::move(text);
   std::string copy = text;
   constexpr std::size_t kLongText = 64 * 1024;
@@ -73,9 +73,15 @@ Decoded<std::size_t> word_position(std::string_view word, const WordSet& set) {
     if (set.words[i] == word) return i;
   }
   if (set.unknown == UnknownWord::Last && !set.words.empty()) return set.words.size() - 1;
-  std::string list;
-  for (std::string_view w : set.words) list += (list.empty() ? "\"" : ", \"") + std::string(w) + "\"";
-  return decode_failure("\"" + std::string(word) + "\" is not one of " + list);
+  std::string rule = "\"";
+  rule += word;
+  rule += "\" is not one of ";
+  for (std::size_t i = 0; i < set.words.size(); ++i) {
+    rule += i == 0 ? "\"" : ", \"";
+    rule += set.words[i];
+    rule += '"';
+  }
+  return decode_failure(std::move(rule));
 }
 
 }  // namespace wv

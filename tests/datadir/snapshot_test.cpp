@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "datadir/json_file.h"
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -59,6 +60,35 @@ TEST(Snapshot, AUdidWithANulNamesNoFileRatherThanTheFileBeforeTheNul) {
   publish(dir, {R"(A/status.json\u0000)", "A"});
   dir.write("devices/A/status.json", status_json("A"));
   EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"A"}));
+}
+
+// A valid status of exactly `size` bytes: the smallest one, padded with an
+// unknown key.
+std::string status_of_size(const std::string& udid, std::size_t size) {
+  std::string text = status_json(udid);
+  text.pop_back();
+  text += R"(,"pad":")";
+  text.append(size - text.size() - 2, 'p');
+  return text + "\"}";
+}
+
+TEST(Snapshot, APollReadsAtMost32MiBAndLeavesOutEveryDevicePastThat) {
+  test::ScratchDir dir;
+  publish(dir, {"over", "A", "B", "C", "D"});
+  const std::size_t index = std::filesystem::file_size(dir / "devices.json");
+  const std::size_t small = status_json("A").size();
+  // Over the cap of one file: refused on its own, without being read.
+  dir.write("devices/over/status.json", status_of_size("over", kMaxPublishedFileBytes + 1));
+  dir.write("devices/A/status.json", status_json("A"));
+  dir.write("devices/B/status.json", status_of_size("B", kMaxPublishedFileBytes));
+  const std::size_t rest = kPollReadBytes - index - small - kMaxPublishedFileBytes;
+  dir.write("devices/C/status.json", status_of_size("C", rest));
+  dir.write("devices/D/status.json", status_json("D"));
+  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"A", "B", "C"}))
+      << "32 MiB exactly: only D is past the ceiling";
+  dir.write("devices/C/status.json", status_of_size("C", rest + 1));
+  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"A", "B"}))
+      << "a byte more: C and everything after it are past the ceiling";
 }
 
 TEST(Snapshot, StalenessByWholeSeconds) {
