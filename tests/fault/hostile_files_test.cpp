@@ -28,6 +28,14 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kMiB = 1024 * 1024;
 
+// AddressSanitizer holds freed memory back and adds its own, so there the
+// host's resident peak says nothing about the host.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPeakMeansSomething = false;
+#else
+constexpr bool kPeakMeansSomething = true;
+#endif
+
 std::string small_status(std::string_view udid) {
   return R"({"udid":")" + std::string(udid) +
          R"(","version":1,"agent_version":"t","connected":true,"session":"spoofing","remediation":""})";
@@ -42,10 +50,11 @@ std::string file_of(const std::string& start, const std::string& unit, const std
 
 class HostileFilesTest : public ::testing::Test {
  protected:
-  // Starts the host on the data directory, waits for a screen holding
-  // `shown`, lets it poll a few more times, notes its resident peak, then
-  // types Enter. How long the host took to exit after it.
-  std::chrono::duration<double> run_until_shown_then_stop(std::string_view shown) {
+  // Starts the host on the data directory, waits until its output ends with
+  // `tail` (after `early`, which comes first and is quicker to look for in a
+  // long output), lets it poll a few more times, notes its resident peak,
+  // then types Enter. How long the host took to exit after it.
+  std::chrono::duration<double> run_until_shown_then_stop(std::string_view early, std::string_view tail) {
     test::HostRunOptions options;
     options.env = {
         {"WAYVANE_AGENT_PATH", test::agent_sim_exe().native()},
@@ -56,11 +65,12 @@ class HostileFilesTest : public ::testing::Test {
     };
     auto run = std::make_unique<test::HostRun>(scratch_ / "stderr", std::move(options));
     EXPECT_TRUE(run->started());
-    EXPECT_TRUE(run->wait_for_out(shown, 60s)) << run->err();
+    EXPECT_TRUE(run->wait_for_out(early, 60s)) << run->err();
+    EXPECT_TRUE(test::wait_until([&] { return run->out().ends_with(tail); }, 60s));
     std::this_thread::sleep_for(3s);  // polls that reread and redecode everything
     peak_ = host_peak();
     // Where the system keeps the figure, it must be read.
-    EXPECT_TRUE(peak_ || !fs::exists("/proc/self/status"));
+    EXPECT_TRUE(peak_ || kIsWindows || !fs::exists("/proc/self/status"));
     if (peak_) RecordProperty("host_peak_mib", static_cast<int>(*peak_ / kMiB));
     const auto typed = Clock::now();
     run->type("\n");
@@ -74,6 +84,7 @@ class HostileFilesTest : public ::testing::Test {
   // The host's resident peak, in bytes, where the system tells (Linux): the
   // agent records its id, and the host is its parent.
   std::optional<std::size_t> host_peak() const {
+    if (kIsWindows) return std::nullopt;
     std::optional<std::string> agent;
     for (const auto& line : test::read_lines(record_)) {
       if (line.starts_with("pid ")) agent = line.substr(4);
@@ -102,10 +113,10 @@ TEST_F(HostileFilesTest, ADeepHostile16MiBFileIsLeftOutAndCostsLittleMoreThanIts
   scratch_.write("data/devices/deep/status.json", file_of(R"({"udid":"deep","version":[)", deep + ",", "0]}"));
   scratch_.write("data/devices/ok/status.json", small_status("ok"));
 
-  const auto took = run_until_shown_then_stop("\n  Device ok…");
+  const auto took = run_until_shown_then_stop("\n  Device ok…", "Device ok…               Spoofing / Unknown\n");
   EXPECT_LT(took, 5s) << "Enter waited for the poll";
   EXPECT_EQ(out_.find("deep"), std::string::npos);
-  if (peak_) {
+  if (peak_ && kPeakMeansSomething) {
     // The poll's read buffer, and the host itself.
     EXPECT_LT(*peak_, 32 * kMiB) << "peak resident memory of the host, MiB: " << *peak_ / kMiB;
   }
@@ -119,9 +130,9 @@ TEST_F(HostileFilesTest, AValid16MiBFileListedThirtyTimesIsReadOncePerPoll) {
   scratch_.write("data/devices/big/status.json",
                  file_of(R"({"udid":"big","version":1,"agent_version":"t","connected":true,)"
                          R"("session":"idle","remediation":")",
-                         "r", "\"}"));
+                         "r", "|end\"}"));
 
-  const auto took = run_until_shown_then_stop("rrrrrrrrrrrrrrrr\n");
+  const auto took = run_until_shown_then_stop("Device big…", "r|end\n");
   EXPECT_LT(took, 5s) << "Enter waited for the poll";
   // The second listing would take the poll past its ceiling: one block of
   // big, with its 16 MiB remediation line, and nothing after it.
@@ -130,7 +141,7 @@ TEST_F(HostileFilesTest, AValid16MiBFileListedThirtyTimesIsReadOncePerPoll) {
   ASSERT_NE(first, std::string::npos);
   EXPECT_EQ(out_.find(line, first + 1), std::string::npos) << "a second block of big";
   EXPECT_EQ(out_.find("Device ok…"), out_.rfind("Device ok…")) << "one screen, never written again";
-  if (peak_) {
+  if (peak_ && kPeakMeansSomething) {
     // Each held once: the read buffer, the kept remediation, the new screen
     // and the last one, and the host itself.
     EXPECT_LT(*peak_, 80 * kMiB) << "peak resident memory of the host, MiB: " << *peak_ / kMiB;
