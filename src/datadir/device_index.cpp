@@ -21,13 +21,13 @@ constexpr Field kIndexFields[] = {
 };
 constexpr Table<DeviceIndex> kIndex = record_table<DeviceIndex>(kIndexFields, RecordForms::ObjectOrArray);
 
+// Records here nest three deep at most, so the depth limit could only ever
+// bite inside the values of unknown keys, which this file leaves unlimited.
+constexpr SkippedNesting kNesting = SkippedNesting::Unlimited;
+
 }  // namespace
 
-Decoded<DeviceIndex> decode_index(std::string_view text) {
-  // Records here nest three deep at most, so the depth limit could only ever
-  // bite inside the values of unknown keys, which this file leaves unlimited.
-  return read_json(text, kIndex, SkippedNesting::Unlimited);
-}
+Decoded<DeviceIndex> decode_index(std::string_view text) { return read_json(text, kIndex, {.skipped = kNesting}); }
 
 DeviceIndex read_index(const std::filesystem::path& dir) {
   PublishedFiles files;
@@ -37,7 +37,8 @@ DeviceIndex read_index(const std::filesystem::path& dir) {
 DeviceIndex read_index(const std::filesystem::path& dir, PublishedFiles& files) {
   auto text = files.read(index_path(dir).native());
   if (!text) return DeviceIndex{};
-  Decoded<DeviceIndex> index = decode_index(*text);
+  // A device the poll has no room to read is not kept.
+  Decoded<DeviceIndex> index = read_json(*text, kIndex, {.skipped = kNesting, .kept_elements = files.files_left()});
   if (!index) return DeviceIndex{};
   return std::move(*index);
 }

@@ -87,11 +87,11 @@ constexpr Table<DeviceStatusFile> kFile =
     record_table_with<DeviceStatusFile, &DeviceStatusFile::report>(kFileFields, kReport);
 
 // The depth limit holds everywhere in this file, unknown keys included.
-constexpr SkippedNesting kNesting = SkippedNesting::Limited;
+constexpr ReadLimits kLimits{.skipped = SkippedNesting::Limited};
 
 }  // namespace
 
-Decoded<DeviceStatusFile> decode_status(std::string_view text) { return read_json(text, kFile, kNesting); }
+Decoded<DeviceStatusFile> decode_status(std::string_view text) { return read_json(text, kFile, kLimits); }
 
 std::optional<DeviceStatusFile> read_status(const std::filesystem::path& dir, std::string_view udid) {
   PublishedFiles files;
@@ -103,7 +103,7 @@ std::optional<DeviceStatusFile> read_status(const std::filesystem::path& dir, st
 bool read_status_file(const std::filesystem::path::string_type& path, PublishedFiles& files,
                       DeviceStatusFile& status) {
   auto text = files.read(path);
-  return text && read_json_into(*text, kFile, status, kNesting);
+  return text && read_json_into(*text, kFile, status, kLimits);
 }
 
 }  // namespace wv

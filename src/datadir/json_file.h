@@ -22,6 +22,11 @@ inline constexpr std::size_t kMaxPublishedFileBytes = 16 * 1024 * 1024;
 // or decode more than this, and so from keeping the stop waiting.
 inline constexpr std::size_t kPollReadBytes = 32 * 1024 * 1024;
 
+// What every file a poll opens, or fails to open, takes of that ceiling at
+// least: a real status file's size. Otherwise an index listing millions of
+// missing or tiny files would cost millions of opens and records in one poll.
+inline constexpr std::size_t kLeastFileBytes = 1024;
+
 // The files of one poll, read one after another into one buffer.
 class PublishedFiles {
  public:
@@ -31,13 +36,17 @@ class PublishedFiles {
   // never blocks. The text stays valid until the next read.
   //
   // A file may take the smaller of kMaxPublishedFileBytes and what is left of
-  // the poll's kPollReadBytes. One refused (TooLarge) because it would take
-  // the poll past that ceiling spends the poll: see spent().
+  // the poll's kPollReadBytes, and takes kLeastFileBytes at least, whether it
+  // is read or not. One refused (TooLarge) because it would take the poll
+  // past that ceiling spends the poll: see spent().
   std::expected<std::string_view, ReadFailure> read(const std::filesystem::path::string_type& path);
 
   // True once a file has been refused for want of what was left of the poll's
   // ceiling; the poll reads nothing more.
   bool spent() const { return spent_; }
+
+  // How many more files the poll has room for, at the least each can take.
+  std::size_t files_left() const { return left_ / kLeastFileBytes; }
 
  private:
   std::string buffer_;

@@ -118,8 +118,8 @@ std::string_view shape_rule(RecordForms forms) {
 class RecordReader {
  public:
   // With no table, the document may be anything, and all of it is skipped.
-  RecordReader(const RecordTable* root, void* record, SkippedNesting skipped)
-      : root_(root), root_record_(record), skipped_(skipped) {}
+  RecordReader(const RecordTable* root, void* record, ReadLimits limits)
+      : root_(root), root_record_(record), skipped_(limits.skipped), kept_elements_(limits.kept_elements) {}
 
   bool null() {
     JsonToken v;
@@ -268,7 +268,10 @@ class RecordReader {
       case Frame::Kind::Record:
         if (!check_required(f)) return false;
         --top_;
-        if (top_ > 0 && frames_[top_ - 1].kind == Frame::Kind::List) ++frames_[top_ - 1].position;
+        if (top_ > 0 && frames_[top_ - 1].kind == Frame::Kind::List) {
+          Frame& list = frames_[top_ - 1];
+          if (++list.position > kept_elements_) list.field->drop_last(list.target);
+        }
         return true;
       case Frame::Kind::List:
         --top_;
@@ -466,6 +469,7 @@ class RecordReader {
   const RecordTable* root_;
   void* root_record_;
   SkippedNesting skipped_;
+  std::size_t kept_elements_;
   std::array<Frame, kMaxOpenRecords> frames_;
   std::size_t top_ = 0;          // frames in use
   std::uint64_t depth_ = 0;      // arrays and objects open, skipped ones included
@@ -522,14 +526,14 @@ bool RecordReader::key(json::string_t& k) {
 }
 
 std::expected<void, DecodeError> read(std::string_view text, const RecordTable* table, void* record,
-                                      SkippedNesting skipped) {
+                                      ReadLimits limits) {
   // nlohmann skips a leading byte-order mark on its own; here it is an error.
   if (text.starts_with("\xEF\xBB\xBF")) return decode_failure("a byte-order mark before the value");
   // nlohmann takes a NUL byte for the end of the input, which would let
   // anything after one through. A raw NUL is never valid JSON (not even
   // inside a string), so refusing it outright changes nothing else.
   if (text.find('\0') != std::string_view::npos) return decode_failure("a NUL byte");
-  RecordReader reader(table, record, skipped);
+  RecordReader reader(table, record, limits);
   // What json::sax_parse does, with this reader's input. Strict: nothing but
   // whitespace may follow the value. The reader's parse_error returns false,
   // so nlohmann reports failures and never throws.
@@ -542,12 +546,10 @@ std::expected<void, DecodeError> read(std::string_view text, const RecordTable* 
 }  // namespace
 
 std::expected<void, DecodeError> read_json_record(std::string_view text, const RecordTable& table, void* record,
-                                                  SkippedNesting skipped) {
-  return read(text, &table, record, skipped);
+                                                  ReadLimits limits) {
+  return read(text, &table, record, limits);
 }
 
-std::expected<void, DecodeError> check_json(std::string_view text) {
-  return read(text, nullptr, nullptr, SkippedNesting::Limited);
-}
+std::expected<void, DecodeError> check_json(std::string_view text) { return read(text, nullptr, nullptr, {}); }
 
 }  // namespace wv

@@ -10,6 +10,7 @@
 // keys and between tokens alike), and arrays and objects nested at most
 // kMaxJsonDepth levels.
 
+#include <cstddef>
 #include <string_view>
 
 #include "datadir/decode_error.h"
@@ -21,21 +22,29 @@ namespace wv {
 // are read only to be skipped.
 enum class SkippedNesting { Limited, Unlimited };
 
+struct ReadLimits {
+  // Whether the depth limit also holds inside the values of unknown keys.
+  SkippedNesting skipped = SkippedNesting::Limited;
+  // How many elements of each list are kept; the others are decoded, so the
+  // file is valid or invalid as a whole, and then dropped.
+  std::size_t kept_elements = static_cast<std::size_t>(-1);
+};
+
 // Decodes `text` into `record`, which holds the defaults, by `table`.
 std::expected<void, DecodeError> read_json_record(std::string_view text, const RecordTable& table, void* record,
-                                                  SkippedNesting skipped);
+                                                  ReadLimits limits);
 
 // The same, typed. On failure `record` holds whatever had been decoded.
 template <class R>
 std::expected<void, DecodeError> read_json_into(std::string_view text, const Table<R>& table, R& record,
-                                                SkippedNesting skipped) {
-  return read_json_record(text, table.erased, &record, skipped);
+                                                ReadLimits limits) {
+  return read_json_record(text, table.erased, &record, limits);
 }
 
 template <class R>
-Decoded<R> read_json(std::string_view text, const Table<R>& table, SkippedNesting skipped) {
+Decoded<R> read_json(std::string_view text, const Table<R>& table, ReadLimits limits) {
   R record{};
-  if (auto done = read_json_into(text, table, record, skipped); !done) return std::unexpected(std::move(done).error());
+  if (auto done = read_json_into(text, table, record, limits); !done) return std::unexpected(std::move(done).error());
   return record;
 }
 

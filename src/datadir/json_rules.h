@@ -118,6 +118,8 @@ struct Field {
   // Record: the member, made present; List: a new element at its end.
   const RecordTable* nested = nullptr;
   void* (*open)(void* record) = nullptr;
+  // List: removes the last element.
+  void (*drop_last)(void* record) = nullptr;
 };
 
 struct RecordTable {
@@ -253,6 +255,7 @@ consteval Field list_field(std::string_view key, const Table<Element>& table, Ne
   f.record_type = detail::record_type_of<R>();
   f.nested = &table.erased;
   f.open = [](void* record) -> void* { return &(static_cast<R*>(record)->*Member).emplace_back(); };
+  f.drop_last = [](void* record) { (static_cast<R*>(record)->*Member).pop_back(); };
   return f;
 }
 

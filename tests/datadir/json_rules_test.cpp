@@ -27,7 +27,7 @@ constexpr Table<Probe<Rule>> kProbe = record_table<Probe<Rule>>(kProbeFields<Rul
 template <auto Rule>
 Decoded<rule_value_t<Rule>> apply(const std::string& text) {
   EXPECT_TRUE(check_json(text)) << "not a JSON value: " << text;
-  auto probe = read_json("[" + text + "]", kProbe<Rule>, SkippedNesting::Limited);
+  auto probe = read_json("[" + text + "]", kProbe<Rule>, {});
   if (!probe) return std::unexpected(probe.error());
   return std::move(probe->value);
 }
@@ -84,7 +84,7 @@ constexpr Table<WordProbe> kLenient = record_table<WordProbe>(kLenientFields, Re
 
 // The position of the word written as `text`, or nothing when it is refused.
 std::optional<std::size_t> word_position_of(const std::string& text, const Table<WordProbe>& table) {
-  auto probe = read_json("[" + text + "]", table, SkippedNesting::Limited);
+  auto probe = read_json("[" + text + "]", table, {});
   if (!probe) return std::nullopt;
   return static_cast<std::size_t>(probe->word);
 }
