@@ -46,25 +46,25 @@ class JsonInput {
 // its position only.
 //
 // It decodes each string into one buffer, which std::string would double on
-// its way up to a long string's size, up to twice what the text can still
-// hold. Here the buffer grows no larger than what is left of the text (a
-// token cannot outgrow it), and a string taken out of it is taken whole (see
-// decode_text).
+// its way up to a long string's size, briefly holding both copies and ending
+// with up to twice the room. Here the buffer is given room for what is left of
+// the text (no token can outgrow it) once, when the first token starts and
+// again only after a string has taken it (see decode_text); pages of that room
+// no token reaches are never touched. The lexer's append per byte then never
+// grows it.
 NLOHMANN_JSON_NAMESPACE_BEGIN
 namespace detail {
 
 template <>
 void lexer<::nlohmann::json, ::wv::JsonInput>::reset() noexcept {
   token_buffer.clear();
+  // The token's first byte has been read already.
+  const std::size_t room = ia.remaining() + 1;
+  if (token_buffer.capacity() < room) token_buffer.reserve(room);
 }
 
 template <>
 inline void lexer<::nlohmann::json, ::wv::JsonInput>::add(char_int_type c) {
-  if (token_buffer.size() == token_buffer.capacity()) [[unlikely]] {
-    constexpr std::size_t kFirstRoom = 256;
-    const std::size_t most = token_buffer.size() + ia.remaining() + 1;
-    token_buffer.reserve(std::min(std::max(2 * token_buffer.capacity(), kFirstRoom), most));
-  }
   token_buffer.push_back(static_cast<char>(c));
 }
 
@@ -199,6 +199,7 @@ class RecordReader {
     const Field* field = nullptr;
     void* field_target = nullptr;
     std::uint32_t seen = 0;      // Record: one bit per field, the beside record's after its own
+    std::uint32_t next_key = 0;  // Record: the field after the last one whose key was found
     std::uint32_t position = 0;  // Record in array form: values so far; List: elements so far; Word: the word's
   };
 
@@ -478,12 +479,12 @@ class RecordReader {
   DecodeError error_;
 };
 
-// Keys are short and differ mostly in length or first byte; compared here
-// byte by byte rather than through a call to memcmp.
-bool same_key(std::string_view field_key, const std::string& key) {
-  if (field_key.size() != key.size()) return false;
+// Keys are short; the bytes of one whose signature matches are compared here
+// one by one rather than through a call to memcmp.
+bool same_key(const Field& field, std::uint32_t signature, const std::string& key) {
+  if (field.signature != signature || field.key.size() != key.size()) return false;
   for (std::size_t i = 0; i < key.size(); ++i) {
-    if (field_key[i] != key[i]) return false;
+    if (field.key[i] != key[i]) return false;
   }
   return true;
 }
@@ -492,36 +493,31 @@ bool RecordReader::key(json::string_t& k) {
   if (skip_depth_ > 0) return true;
   Frame& f = frames_[top_ - 1];
   if (f.kind == Frame::Kind::Word) return word_key(f, k);
+  // The record's own fields, then those of the record beside it, numbered on
+  // from them. Agents write keys in the tables' order, so the field after the
+  // last one found is tried first.
   const std::span<const Field> own = f.table->fields;
-  std::size_t index = 0;
-  const Field* found = nullptr;
-  void* target = f.target;
-  for (; index < own.size(); ++index) {
-    if (same_key(own[index].key, k)) {
-      found = &own[index];
-      break;
-    }
+  const std::span<const Field> beside =
+      f.table->beside != nullptr ? f.table->beside->fields : std::span<const Field>();
+  const std::size_t count = own.size() + beside.size();
+  auto field_at = [&](std::size_t i) -> const Field& { return i < own.size() ? own[i] : beside[i - own.size()]; };
+  const std::uint32_t signature = key_signature(k);
+  std::size_t index = f.next_key;
+  if (index >= count || !same_key(field_at(index), signature, k)) {
+    index = 0;
+    while (index < count && !same_key(field_at(index), signature, k)) ++index;
   }
-  if (found == nullptr && f.table->beside != nullptr) {
-    const std::span<const Field> beside = f.table->beside->fields;
-    for (std::size_t i = 0; i < beside.size(); ++i) {
-      if (same_key(beside[i].key, k)) {
-        found = &beside[i];
-        index = own.size() + i;
-        target = f.beside_target;
-        break;
-      }
-    }
-  }
-  if (found == nullptr) {
+  if (index == count) {
     skip_next_ = true;
     return true;
   }
+  const Field& found = field_at(index);
   const std::uint32_t bit = std::uint32_t{1} << index;
-  if (f.seen & bit) return fail_record("given twice in one object", found->key);
+  if (f.seen & bit) return fail_record("given twice in one object", found.key);
   f.seen |= bit;
-  f.field = found;
-  f.field_target = target;
+  f.field = &found;
+  f.field_target = index < own.size() ? f.target : f.beside_target;
+  f.next_key = static_cast<std::uint32_t>(index + 1);
   return true;
 }
 

@@ -57,10 +57,10 @@ Decoded<bool> decode_bool(JsonToken& v) {
 Decoded<std::string> decode_text(JsonToken& v) {
   if (v.kind != JsonKind::String) return expected_but("a string", v);
   std::string& text = *v.text;
-  // The text is the reader's buffer. A text that fills most of it takes it
-  // whole; any other is copied, so that the record holds no more than it
-  // needs, and a long one then lets the buffer go, to grow again only as
-  // far as the texts still to come need.
+  // The text is the reader's buffer, which has room for the rest of the file.
+  // A text that fills most of it takes it whole; any other is copied, so that
+  // the record holds no more than it needs, and a long one then lets the
+  // buffer go, to be made again only as large as what is left to read.
   if (text.size() >= text.capacity() / 4 * 3) return std::move(text);
   std::string copy = text;
   constexpr std::size_t kLongText = 64 * 1024;

@@ -94,6 +94,15 @@ enum class RecordForms : std::uint8_t { ObjectOnly, ObjectOrArray };
 
 struct RecordTable;
 
+// A key's length and three of its bytes in one word: keys are told apart by
+// this before their bytes are compared.
+constexpr std::uint32_t key_signature(std::string_view key) {
+  if (key.empty()) return 0;
+  auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(key[i])); };
+  return (static_cast<std::uint32_t>(key.size()) << 24) | (byte(0) << 16) | (byte(key.size() / 2) << 8) |
+         byte(key.size() - 1);
+}
+
 // One key of a record. Made by field(), word_field(), record_field() and
 // list_field() below, which derive everything else from the member.
 struct Field {
@@ -105,6 +114,7 @@ struct Field {
   };
 
   std::string_view key;
+  std::uint32_t signature = 0;  // key_signature(key)
   Need need = Need::Optional;
   Shape shape = Shape::Scalar;
   // Word and Record: null means absent (the member is a std::optional).
@@ -182,6 +192,7 @@ consteval Field field(std::string_view key, Need need = Need::Optional) {
                 "the rule must yield the member's type");
   Field f;
   f.key = key;
+  f.signature = key_signature(key);
   f.need = need;
   f.shape = Field::Shape::Scalar;
   f.record_type = detail::record_type_of<R>();
@@ -204,6 +215,7 @@ consteval Field word_field(std::string_view key, const WordSet& set, Need need =
   static_assert(std::is_enum_v<E>, "a word is stored as an enum");
   Field f;
   f.key = key;
+  f.signature = key_signature(key);
   f.need = need;
   f.shape = Field::Shape::Word;
   f.nullable = detail::optional_value<M>::is_optional;
@@ -225,6 +237,7 @@ consteval Field record_field(std::string_view key, const Table<Nested>& table, N
                 "the table must be the member's record's");
   Field f;
   f.key = key;
+  f.signature = key_signature(key);
   f.need = need;
   f.shape = Field::Shape::Record;
   f.nullable = detail::optional_value<M>::is_optional;
@@ -250,6 +263,7 @@ consteval Field list_field(std::string_view key, const Table<Element>& table, Ne
                 "the table must be the list's element's");
   Field f;
   f.key = key;
+  f.signature = key_signature(key);
   f.need = need;
   f.shape = Field::Shape::List;
   f.record_type = detail::record_type_of<R>();
@@ -264,6 +278,7 @@ template <class R>
 consteval Table<R> record_table(std::span<const Field> fields, RecordForms forms) {
   for (const Field& f : fields) {
     if (f.record_type != detail::record_type_of<R>()) throw "a field of another record in this table";
+    if (f.signature != key_signature(f.key)) throw "a field whose signature is not its key's";
   }
   // The reader marks the keys it has seen in one 32-bit word.
   if (fields.size() > 32) throw "more fields than the reader can track";
