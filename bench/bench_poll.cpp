@@ -1,105 +1,106 @@
 // The cost of one poll: decoding a status file, loading a snapshot and
-// rendering the screen, against what the same work costs without our rules.
+// rendering the screen, each against what the same work costs without our
+// rules. Appends its figures to the file named by its argument.
+//   wv_bench <ratios.tsv>
 
-#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "bench/fixtures.h"
-#include "bench/ratios.h"
-#include "datadir/data_dir.h"
-#include "datadir/device_index.h"
+#include "bench/harness.h"
 #include "datadir/device_status.h"
 #include "datadir/snapshot.h"
 #include "host/status_screen.h"
-#include "platform/fs.h"
 
 namespace {
 
 using namespace wv;
 using namespace wv::bench;
 
-const std::string& typical() {
-  static const std::string text = typical_status("00008110-001A2C3E0E9B801E", 1796695870);
-  return text;
-}
-const std::string& large() {
-  static const std::string text = large_status(1 << 20);
-  return text;
-}
+// The floor of any loader: open, fstat, read and close the index and each
+// status file, with the paths built in a char buffer, into one buffer.
+class ReadFloor {
+ public:
+  explicit ReadFloor(const DataDir& dir) : dir_(dir.path().string()) {
+    for (std::size_t i = 0; i < dir.devices(); ++i) udids_.push_back(DataDir::udid(i));
+  }
 
-void decode_status_typical(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(decode_status(typical()));
-}
-void dom_parse_typical(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(nlohmann::json::parse(typical()));
-}
-void decode_status_large(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(decode_status(large()));
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * large().size()));
-}
-void dom_parse_large(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(nlohmann::json::parse(large()));
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * large().size()));
-}
-
-void load_snapshot_devices(benchmark::State& state) {
-  DataDir dir(static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(load_snapshot(dir.path(), Duration::seconds(20)));
-}
-
-// The same files read whole, without decoding: the floor of any loader.
-void read_files_only(benchmark::State& state) {
-  std::size_t n = static_cast<std::size_t>(state.range(0));
-  DataDir dir(n);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(read_regular_file(index_path(dir.path()), 16u << 20));
-    for (std::size_t i = 0; i < n; ++i) {
-      benchmark::DoNotOptimize(read_regular_file(status_path(dir.path(), "device-" + std::to_string(i)), 16u << 20));
+  void operator()() {
+    std::snprintf(path_, sizeof path_, "%s/devices.json", dir_.c_str());
+    read(path_);
+    for (const std::string& udid : udids_) {
+      std::snprintf(path_, sizeof path_, "%s/devices/%s/status.json", dir_.c_str(), udid.c_str());
+      read(path_);
     }
   }
-}
 
-void render_screen_devices(benchmark::State& state) {
-  DataDir dir(static_cast<std::size_t>(state.range(0)));
-  Snapshot snapshot = load_snapshot(dir.path(), Duration::seconds(20));
-  for (auto _ : state) benchmark::DoNotOptimize(render_screen(AgentState::Running, snapshot));
-}
-
-// Copying the snapshot's texts: what building any screen of it must at least cost.
-void copy_texts_devices(benchmark::State& state) {
-  DataDir dir(static_cast<std::size_t>(state.range(0)));
-  Snapshot snapshot = load_snapshot(dir.path(), Duration::seconds(20));
-  for (auto _ : state) {
-    std::string out;
-    for (const auto& view : snapshot) {
-      out += view.status.udid;
-      out += view.status.report.remediation;
-      if (view.status.report.device) out += view.status.report.device->name;
+ private:
+  void read(const char* path) {
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st{};
+    if (::fstat(fd, &st) == 0) {
+      buffer_.resize(static_cast<std::size_t>(st.st_size));
+      keep(::read(fd, buffer_.data(), buffer_.size()));
     }
-    benchmark::DoNotOptimize(out);
+    ::close(fd);
   }
+
+  std::string dir_;
+  std::vector<std::string> udids_;
+  char path_[4096] = {};
+  std::string buffer_;
+};
+
+// What building any screen of the snapshot must at least cost: copying its
+// texts into one string.
+std::string copy_texts(const Snapshot& snapshot) {
+  std::string out;
+  for (const auto& view : snapshot) {
+    out += view.status.udid;
+    out += view.status.report.remediation;
+    if (view.status.report.device) out += view.status.report.device->name;
+  }
+  return out;
 }
-
-BENCHMARK(dom_parse_typical);
-BENCHMARK(decode_status_typical);
-BENCHMARK(dom_parse_large);
-BENCHMARK(decode_status_large);
-BENCHMARK(read_files_only)->Arg(1)->Arg(10)->Arg(100)->Arg(1000);
-BENCHMARK(load_snapshot_devices)->Arg(1)->Arg(10)->Arg(100)->Arg(1000);
-BENCHMARK(copy_texts_devices)->Arg(1)->Arg(10)->Arg(100)->Arg(1000);
-BENCHMARK(render_screen_devices)->Arg(1)->Arg(10)->Arg(100)->Arg(1000);
-
-const bool registered = [] {
-  add_ratio("decode_status_typical", "dom_parse_typical");
-  add_ratio("decode_status_large", "dom_parse_large");
-  for (const char* n : {"1", "10", "100", "1000"}) {
-    add_ratio(std::string("load_snapshot_devices/") + n, std::string("read_files_only/") + n);
-  }
-  for (const char* n : {"1", "10", "100", "1000"}) {
-    add_ratio(std::string("render_screen_devices/") + n, std::string("copy_texts_devices/") + n);
-  }
-  return true;
-}();
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  const std::filesystem::path tsv = argc > 1 ? argv[1] : "ratios.tsv";
+  std::vector<Figure> figures;
+
+  const std::string typical = typical_status("00008110-001A2C3E0E9B801E", 1796695870);
+  const std::string large = large_status(1 << 20);
+  figures.push_back(compare_times(
+      "decode_typical", 0.8, [&] { keep(decode_status(typical)); }, [&] { keep(nlohmann::json::parse(typical)); }));
+  figures.push_back(compare_times(
+      "decode_large", 0.6, [&] { keep(decode_status(large)); }, [&] { keep(nlohmann::json::parse(large)); }));
+
+  for (std::size_t devices : {10, 100, 1000}) {
+    DataDir dir(devices);
+    ReadFloor floor(dir);
+    figures.push_back(compare_times(
+        "snapshot_" + std::to_string(devices), 1.8,
+        [&] { keep(load_snapshot(dir.path(), Duration::seconds(20))); }, [&] { floor(); }));
+  }
+  for (std::size_t devices : {10, 1000}) {
+    DataDir dir(devices);
+    Snapshot snapshot = load_snapshot(dir.path(), Duration::seconds(20));
+    if (snapshot.size() != devices) {
+      std::fprintf(stderr, "the fixture's %zu devices did not all load\n", devices);
+      return 2;
+    }
+    figures.push_back(compare_times(
+        "render_" + std::to_string(devices), 3.5, [&] { keep(render_screen(AgentState::Running, snapshot)); },
+        [&] { keep(copy_texts(snapshot)); }));
+  }
+  return report(figures, tsv) ? 0 : 1;
+}

@@ -37,13 +37,13 @@ void write(const std::filesystem::path& p, const std::string& text) {
 
 }  // namespace
 
-DataDir::DataDir(std::size_t devices) {
+DataDir::DataDir(std::size_t devices) : devices_(devices) {
   std::random_device rd;
   path_ = std::filesystem::temp_directory_path() / ("wv-bench-" + std::to_string(rd()));
   std::string index = R"({"version":1,"agent_version":"2.3.0","devices":[)";
   std::uint64_t now = now_unix_secs();
   for (std::size_t i = 0; i < devices; ++i) {
-    std::string udid = "device-" + std::to_string(i);
+    std::string udid = DataDir::udid(i);
     if (i) index += ',';
     index += R"({"udid":")" + udid + R"(","name":"Phone"})";
     write(status_path(path_, udid), typical_status(udid, now));

@@ -19,10 +19,16 @@ class DataDir {
  public:
   explicit DataDir(std::size_t devices);
   ~DataDir();
+  DataDir(const DataDir&) = delete;
+  DataDir& operator=(const DataDir&) = delete;
+
   const std::filesystem::path& path() const { return path_; }
+  std::size_t devices() const { return devices_; }
+  static std::string udid(std::size_t i) { return "device-" + std::to_string(i); }
 
  private:
   std::filesystem::path path_;
+  std::size_t devices_;
 };
 
 }  // namespace wv::bench

@@ -4,7 +4,6 @@
 
 #include <expected>
 #include <string>
-#include <string_view>
 
 namespace wv {
 
@@ -25,18 +24,6 @@ using Decoded = std::expected<T, DecodeError>;
 
 inline std::unexpected<DecodeError> decode_failure(std::string rule) {
   return std::unexpected(DecodeError{{}, std::move(rule)});
-}
-
-// The error as seen from the enclosing value: `segment` (a key, or "[i]")
-// goes in front of its path.
-inline DecodeError inside(std::string_view segment, DecodeError error) {
-  std::string where(segment);
-  if (!error.where.empty()) {
-    if (error.where.front() != '[') where += '.';
-    where += error.where;
-  }
-  error.where = std::move(where);
-  return error;
 }
 
 }  // namespace wv

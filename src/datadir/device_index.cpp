@@ -1,51 +1,44 @@
 #include "datadir/device_index.h"
 
 #include "datadir/data_dir.h"
-#include "datadir/json_file.h"
+#include "datadir/json_reader.h"
 #include "datadir/json_rules.h"
-#include "datadir/json_value.h"
 
 namespace wv {
 
 namespace {
 
-// Only the values the index decodes are kept (and depth limited); the values
-// of unknown keys are read and dropped.
-constexpr KeepSchema::Member kRefMembers[] = {{"udid"}, {"name"}};
-constexpr KeepSchema kKeepRef{.members = kRefMembers};
-// An object here is invalid anyway, so none of its members need keeping.
-constexpr KeepSchema kKeepDevices{.other_items = &kKeepRef};
-constexpr KeepSchema::Member kIndexMembers[] = {{"version"}, {"agent_version"}, {"devices", &kKeepDevices}};
-constexpr const KeepSchema* kIndexItems[] = {nullptr, nullptr, &kKeepDevices};
-constexpr KeepSchema kKeepIndex{.members = kIndexMembers, .items = kIndexItems};
-
-constexpr Field<DeviceRef> kRefFields[] = {
+constexpr Field kRefFields[] = {
     field<&DeviceRef::udid, decode_text>("udid", Need::Required),
     field<&DeviceRef::name, decode_text>("name"),
 };
+constexpr Table<DeviceRef> kRef = record_table<DeviceRef>(kRefFields, RecordForms::ObjectOrArray);
 
-Decoded<DeviceRef> decode_ref(const JsonValue& v) {
-  return decode_record<DeviceRef>(v, kRefFields, RecordForms::ObjectOrArray);
-}
-
-constexpr Field<DeviceIndex> kIndexFields[] = {
+constexpr Field kIndexFields[] = {
     field<&DeviceIndex::version, decode_u32>("version"),
     field<&DeviceIndex::agent_version, decode_text>("agent_version"),
-    field<&DeviceIndex::devices, decode_list<decode_ref>>("devices"),
+    list_field<&DeviceIndex::devices>("devices", kRef),
 };
+constexpr Table<DeviceIndex> kIndex = record_table<DeviceIndex>(kIndexFields, RecordForms::ObjectOrArray);
+
+// Records here nest three deep at most, so the depth limit could only ever
+// bite inside the values of unknown keys, which this file leaves unlimited.
+constexpr SkippedNesting kNesting = SkippedNesting::Unlimited;
 
 }  // namespace
 
-Decoded<DeviceIndex> decode_index(std::string_view text) {
-  Decoded<JsonValue> tree = parse_json(text, &kKeepIndex, SkippedNesting::Unlimited);
-  if (!tree) return std::unexpected(std::move(tree).error());
-  return decode_record<DeviceIndex>(*tree, kIndexFields, RecordForms::ObjectOrArray);
-}
+Decoded<DeviceIndex> decode_index(std::string_view text) { return read_json(text, kIndex, {.skipped = kNesting}); }
 
 DeviceIndex read_index(const std::filesystem::path& dir) {
-  auto text = read_published_file(index_path(dir));
+  PublishedFiles files;
+  return read_index(dir, files);
+}
+
+DeviceIndex read_index(const std::filesystem::path& dir, PublishedFiles& files) {
+  auto text = files.read(index_path(dir).native());
   if (!text) return DeviceIndex{};
-  Decoded<DeviceIndex> index = decode_index(*text);
+  // A device the poll has no room to read is not kept.
+  Decoded<DeviceIndex> index = read_json(*text, kIndex, {.skipped = kNesting, .kept_elements = files.files_left()});
   if (!index) return DeviceIndex{};
   return std::move(*index);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "datadir/decode_error.h"
+#include "datadir/json_file.h"
 
 namespace wv {
 
@@ -34,5 +35,8 @@ Decoded<DeviceIndex> decode_index(std::string_view text);
 // The index in `dir`, or the default index (no devices) when the file is
 // missing, unreadable or invalid.
 DeviceIndex read_index(const std::filesystem::path& dir);
+// The same, read as the first of a poll's files, keeping no more devices than
+// the poll has room left to read (the whole file is decoded all the same).
+DeviceIndex read_index(const std::filesystem::path& dir, PublishedFiles& files);
 
 }  // namespace wv

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "datadir/decode_error.h"
+#include "datadir/json_file.h"
 
 namespace wv {
 
@@ -90,5 +91,10 @@ Decoded<DeviceStatusFile> decode_status(std::string_view text);
 // The status of device `udid` in `dir`, or nothing when the file is missing,
 // unreadable or invalid.
 std::optional<DeviceStatusFile> read_status(const std::filesystem::path& dir, std::string_view udid);
+// The status in the file at `path`, read as one of a poll's files and
+// decoded into `status`, which holds the defaults. False when the file is
+// missing, unreadable or invalid; `status` then holds no record.
+bool read_status_file(const std::filesystem::path::string_type& path, PublishedFiles& files,
+                      DeviceStatusFile& status);
 
 }  // namespace wv

@@ -1,23 +1,21 @@
 #include "datadir/json_file.h"
 
-#include "platform/fs.h"
-#include "platform/utf8.h"
+#include <algorithm>
 
 namespace wv {
 
-std::expected<std::string, PublishedFileFailure> read_published_file(const std::filesystem::path& p) {
-  std::expected<std::string, ReadFailure> bytes = read_regular_file(p, kMaxPublishedFileBytes);
-  if (!bytes) {
-    switch (bytes.error()) {
-      case ReadFailure::Missing: return std::unexpected(PublishedFileFailure::Missing);
-      case ReadFailure::NotRegular: return std::unexpected(PublishedFileFailure::NotRegular);
-      case ReadFailure::TooLarge: return std::unexpected(PublishedFileFailure::TooLarge);
-      case ReadFailure::Io: return std::unexpected(PublishedFileFailure::Io);
-    }
-    return std::unexpected(PublishedFileFailure::Io);
+std::expected<std::string_view, ReadFailure> PublishedFiles::read(const std::filesystem::path::string_type& path) {
+  if (left_ < kLeastFileBytes) spent_ = true;
+  if (spent_) return std::unexpected(ReadFailure::TooLarge);
+  const std::size_t limit = std::min(kMaxPublishedFileBytes, left_);
+  std::expected<void, ReadFailure> done = read_regular_file(path, limit, buffer_);
+  // What was read counts, whether or not the file could be used.
+  left_ -= std::min(left_, std::max(buffer_.size(), kLeastFileBytes));
+  if (!done) {
+    if (done.error() == ReadFailure::TooLarge && limit < kMaxPublishedFileBytes) spent_ = true;
+    return std::unexpected(done.error());
   }
-  if (!is_valid_utf8(*bytes)) return std::unexpected(PublishedFileFailure::NotUtf8);
-  return std::move(*bytes);
+  return std::string_view(buffer_);
 }
 
 }  // namespace wv

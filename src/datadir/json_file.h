@@ -1,10 +1,14 @@
 #pragma once
-// Reading one of the agent's published files: the same access for both formats.
+// Reading the agent's published files: the same access for both formats, one
+// buffer for all the files of a poll, and a ceiling on what one poll reads.
 
 #include <cstddef>
 #include <expected>
 #include <filesystem>
 #include <string>
+#include <string_view>
+
+#include "platform/fs.h"
 
 namespace wv {
 
@@ -12,18 +16,42 @@ namespace wv {
 // stray or hostile file from making the host hold it in memory.
 inline constexpr std::size_t kMaxPublishedFileBytes = 16 * 1024 * 1024;
 
-enum class PublishedFileFailure {
-  Missing,
-  NotRegular,  // a directory, FIFO, device or socket
-  TooLarge,    // more than kMaxPublishedFileBytes
-  Io,
-  NotUtf8,
-};
+// What one poll reads at most, the index included. Real status files are
+// about a kilobyte, so this is some 30,000 devices; it keeps a directory full
+// of huge files, or one huge file listed many times, from making a poll hold
+// or decode more than this, and so from keeping the stop waiting.
+inline constexpr std::size_t kPollReadBytes = 32 * 1024 * 1024;
 
-// Opens the file for reading only, sharing read, write and delete access so
-// that the agent can rewrite, replace or delete it meanwhile, reads it whole
-// and closes it. Only a regular file is read, and opening anything else never
-// blocks. The bytes must be valid UTF-8.
-std::expected<std::string, PublishedFileFailure> read_published_file(const std::filesystem::path& p);
+// What every file a poll opens, or fails to open, takes of that ceiling at
+// least: a real status file's size. Otherwise an index listing millions of
+// missing or tiny files would cost millions of opens and records in one poll.
+inline constexpr std::size_t kLeastFileBytes = 1024;
+
+// The files of one poll, read one after another into one buffer.
+class PublishedFiles {
+ public:
+  // Opens the file for reading only, sharing read, write and delete access so
+  // that the agent can rewrite, replace or delete it meanwhile, reads it whole
+  // and closes it. Only a regular file is read, and opening anything else
+  // never blocks. The text stays valid until the next read.
+  //
+  // A file may take the smaller of kMaxPublishedFileBytes and what is left of
+  // the poll's kPollReadBytes, and takes kLeastFileBytes at least, whether it
+  // is read or not. One refused (TooLarge) because it would take the poll
+  // past that ceiling spends the poll: see spent().
+  std::expected<std::string_view, ReadFailure> read(const std::filesystem::path::string_type& path);
+
+  // True once a file has been refused for want of what was left of the poll's
+  // ceiling; the poll reads nothing more.
+  bool spent() const { return spent_; }
+
+  // How many more files the poll has room for, at the least each can take.
+  std::size_t files_left() const { return left_ / kLeastFileBytes; }
+
+ private:
+  std::string buffer_;
+  std::size_t left_ = kPollReadBytes;
+  bool spent_ = false;
+};
 
 }  // namespace wv

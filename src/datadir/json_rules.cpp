@@ -6,105 +6,82 @@ namespace wv {
 
 namespace {
 
-std::string kind_name(JsonValue::Kind kind) {
+std::string_view kind_name(JsonKind kind) {
   switch (kind) {
-    case JsonValue::Kind::Null: return "null";
-    case JsonValue::Kind::Bool: return "a boolean";
-    case JsonValue::Kind::Unsigned: return "an unsigned integer";
-    case JsonValue::Kind::Negative: return "a negative integer";
-    case JsonValue::Kind::Float: return "a number with a fraction or exponent";
-    case JsonValue::Kind::String: return "a string";
-    case JsonValue::Kind::Array: return "an array";
-    case JsonValue::Kind::Object: return "an object";
+    case JsonKind::Null: return "null";
+    case JsonKind::Bool: return "a boolean";
+    case JsonKind::Unsigned: return "an unsigned integer";
+    case JsonKind::Negative: return "a negative integer";
+    case JsonKind::Float: return "a number with a fraction or exponent";
+    case JsonKind::String: return "a string";
+    case JsonKind::Array: return "an array";
+    case JsonKind::Object: return "an object";
   }
   return "a value";
 }
 
-std::unexpected<DecodeError> expected_but(std::string_view wanted, const JsonValue& v) {
-  return decode_failure("must be " + std::string(wanted) + ", not " + kind_name(v.kind()));
+std::unexpected<DecodeError> expected_but(std::string_view wanted, const JsonToken& v) {
+  return decode_failure("must be " + std::string(wanted) + ", not " + std::string(kind_name(v.kind)));
 }
 
 }  // namespace
 
-Decoded<std::uint32_t> decode_u32(const JsonValue& v) {
-  if (v.kind() != JsonValue::Kind::Unsigned) return expected_but("an unsigned 32-bit integer", v);
-  if (v.as_unsigned() > std::numeric_limits<std::uint32_t>::max()) {
+Decoded<std::uint32_t> decode_u32(JsonToken& v) {
+  if (v.kind != JsonKind::Unsigned) return expected_but("an unsigned 32-bit integer", v);
+  if (v.unsigned_value > std::numeric_limits<std::uint32_t>::max()) {
     return decode_failure("must be an unsigned 32-bit integer, not one above 4294967295");
   }
-  return static_cast<std::uint32_t>(v.as_unsigned());
+  return static_cast<std::uint32_t>(v.unsigned_value);
 }
 
-Decoded<std::uint64_t> decode_u64(const JsonValue& v) {
+Decoded<std::uint64_t> decode_u64(JsonToken& v) {
   // Integers above 64 bits arrive as Float, and are refused with the fractions.
-  if (v.kind() != JsonValue::Kind::Unsigned) return expected_but("an unsigned 64-bit integer", v);
-  return v.as_unsigned();
+  if (v.kind != JsonKind::Unsigned) return expected_but("an unsigned 64-bit integer", v);
+  return v.unsigned_value;
 }
 
-Decoded<double> decode_f64(const JsonValue& v) {
-  switch (v.kind()) {
-    case JsonValue::Kind::Unsigned: return static_cast<double>(v.as_unsigned());
-    case JsonValue::Kind::Negative: return static_cast<double>(v.as_negative());
-    case JsonValue::Kind::Float: return v.as_float();
+Decoded<double> decode_f64(JsonToken& v) {
+  switch (v.kind) {
+    case JsonKind::Unsigned: return static_cast<double>(v.unsigned_value);
+    case JsonKind::Negative: return static_cast<double>(v.negative_value);
+    case JsonKind::Float: return v.float_value;
     default: return expected_but("a number", v);
   }
 }
 
-Decoded<bool> decode_bool(const JsonValue& v) {
-  if (v.kind() != JsonValue::Kind::Bool) return expected_but("true or false", v);
-  return v.as_bool();
+Decoded<bool> decode_bool(JsonToken& v) {
+  if (v.kind != JsonKind::Bool) return expected_but("true or false", v);
+  return v.boolean;
 }
 
-Decoded<std::string> decode_text(const JsonValue& v) {
-  if (v.kind() != JsonValue::Kind::String) return expected_but("a string", v);
-  return v.as_string();
+Decoded<std::string> decode_text(JsonToken& v) {
+  if (v.kind != JsonKind::String) return expected_but("a string", v);
+  std::string& text = *v.text;
+  // The text is the reader's buffer, which has room for the rest of the file.
+  // A text that fills most of it takes it whole; any other is copied, so that
+  // the record holds no more than it needs, and a long one then lets the
+  // buffer go, to be made again only as large as what is left to read.
+  if (text.size() >= text.capacity() / 4 * 3) return std::move(text);
+  std::string copy = text;
+  constexpr std::size_t kLongText = 64 * 1024;
+  if (text.size() >= kLongText) std::string().swap(text);
+  return copy;
 }
 
-Decoded<std::size_t> decode_word_position(const JsonValue& v, std::span<const std::string_view> words,
-                                          UnknownWord unknown) {
-  std::string_view word;
-  if (v.kind() == JsonValue::Kind::String) {
-    word = v.as_string();
-  } else if (v.is_object()) {
-    if (v.members().size() != 1) {
-      return decode_failure("a word written as an object must have exactly one key, not " +
-                            std::to_string(v.members().size()));
-    }
-    const JsonMember& only = v.members().front();
-    bool empty_object = only.value.is_object() && only.value.members().empty();
-    if (!only.value.is_null() && !empty_object) {
-      return decode_failure("the key of a word written as an object must hold null or {}");
-    }
-    word = only.key;
-  } else {
-    return expected_but("a word (a string, or an object with one key)", v);
+Decoded<std::size_t> word_position(std::string_view word, const WordSet& set) {
+  for (std::size_t i = 0; i < set.words.size(); ++i) {
+    if (set.words[i] == word) return i;
   }
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    if (words[i] == word) return i;
+  if (set.unknown == UnknownWord::Last && !set.words.empty()) return set.words.size() - 1;
+  std::string rule = "\"";
+  rule += word;
+  rule += "\" is not one of ";
+  for (std::size_t i = 0; i < set.words.size(); ++i) {
+    rule += i == 0 ? "\"" : ", \"";
+    rule += set.words[i];
+    rule += '"';
   }
-  if (unknown == UnknownWord::Last && !words.empty()) return words.size() - 1;
-  std::string list;
-  for (std::string_view w : words) list += (list.empty() ? "\"" : ", \"") + std::string(w) + "\"";
-  return decode_failure("\"" + std::string(word) + "\" is not one of " + list);
+  return decode_failure(std::move(rule));
 }
-
-namespace detail {
-
-std::unexpected<DecodeError> record_shape_failure(RecordForms forms) {
-  return decode_failure(forms == RecordForms::ObjectOrArray ? "must be an object or an array" : "must be an object");
-}
-
-std::unexpected<DecodeError> too_many_values(std::size_t fields) {
-  return decode_failure("an array of more values than the record's " + std::to_string(fields) + " fields");
-}
-
-std::unexpected<DecodeError> repeated_key(std::string_view key) {
-  return std::unexpected(DecodeError{std::string(key), "given twice in one object"});
-}
-
-std::unexpected<DecodeError> missing_key(std::string_view key) {
-  return std::unexpected(DecodeError{std::string(key), "required, but missing"});
-}
-
-}  // namespace detail
 
 }  // namespace wv

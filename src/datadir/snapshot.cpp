@@ -1,6 +1,10 @@
 #include "datadir/snapshot.h"
 
+#include <algorithm>
+
+#include "datadir/data_dir.h"
 #include "datadir/device_index.h"
+#include "datadir/json_file.h"
 #include "platform/clock.h"
 
 namespace wv {
@@ -13,12 +17,27 @@ bool is_stale(std::uint64_t updated_at, std::uint64_t now, Duration stale_after)
 
 Snapshot load_snapshot_at(const std::filesystem::path& dir, Duration stale_after, std::uint64_t now) {
   Snapshot snapshot;
-  DeviceIndex index = read_index(dir);
+  // One buffer and one ceiling for all the poll's files; both go when the
+  // poll's files have been read, before the screen is built.
+  PublishedFiles files;
+  DeviceIndex index = read_index(dir, files);
+  StatusPaths paths(dir);
+  // Room for the devices an index usually lists, not for whatever a hostile
+  // one might: the ceiling, not the index, bounds how many are kept.
+  constexpr std::size_t kUsualDevices = 1024;
+  snapshot.reserve(std::min(index.devices.size(), kUsualDevices));
   for (const DeviceRef& ref : index.devices) {
-    std::optional<DeviceStatusFile> status = read_status(dir, ref.udid);
-    if (!status) continue;
-    bool stale = is_stale(status->report.updated_at, now, stale_after);
-    snapshot.push_back(DeviceView{std::move(*status), stale});
+    // Each status is decoded where the snapshot keeps it.
+    DeviceView& view = snapshot.emplace_back();
+    const bool read = read_status_file(paths.of(ref.udid), files, view.status);
+    // A file that would have taken the poll past its ceiling is left out like
+    // an unreadable one, and so is every device after it.
+    if (!read || files.spent()) {
+      snapshot.pop_back();
+      if (files.spent()) break;
+      continue;
+    }
+    view.stale = is_stale(view.status.report.updated_at, now, stale_after);
   }
   return snapshot;
 }

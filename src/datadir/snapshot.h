@@ -24,7 +24,8 @@ using Snapshot = std::vector<DeviceView>;
 
 // Reads the index and then each listed device's status, one file at a time,
 // judging every device against one reading of the wall clock. Never fails and
-// keeps nothing between calls.
+// keeps nothing between calls. Reads kPollReadBytes at most: the device whose
+// file would take it past that, and every device after it, are left out.
 Snapshot load_snapshot(const std::filesystem::path& dir, Duration stale_after);
 // The same, at a given time (seconds since 1970).
 Snapshot load_snapshot_at(const std::filesystem::path& dir, Duration stale_after, std::uint64_t now);

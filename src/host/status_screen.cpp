@@ -1,5 +1,7 @@
 #include "host/status_screen.h"
 
+#include <cstring>
+
 #include "platform/utf8.h"
 
 namespace wv {
@@ -18,36 +20,162 @@ bool is_white_space(char32_t c) {
 
 bool is_control(char32_t c) { return c <= 0x1F || (c >= 0x7F && c <= 0x9F); }
 
-// Appends text from a file for the terminal, each control character replaced;
-// returns the number of characters (scalar values) appended.
-std::size_t append_shown(std::string& out, std::string_view text) {
-  std::size_t count = 0;
-  for_each_scalar(text, [&](char32_t c) {
-    append_utf8(out, is_control(c) ? kReplacementChar : c);
-    ++count;
-  });
-  return count;
-}
-
-std::string_view trim_white_space(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = 0;  // one past the last character that is not white space
-  std::size_t pos = 0;
-  bool seen_text = false;
-  while (pos < text.size()) {
-    char32_t c = 0;
-    std::size_t n = utf8_sequence_length(text, pos, &c);
-    if (n == 0) n = 1, c = kReplacementChar;
-    if (!is_white_space(c)) {
-      if (!seen_text) begin = pos, seen_text = true;
-      end = pos + n;
-    }
-    pos += n;
-  }
-  return seen_text ? text.substr(begin, end - begin) : std::string_view();
-}
+// Printable ASCII, which goes onto the screen as it is.
+bool is_plain(char byte) { return byte >= 0x20 && byte < 0x7F; }
 
 bool is_continuation_byte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// Calls plain(run) for each run of printable ASCII and other(bytes, shown)
+// for each character after it, where `shown` is false for a control
+// character or a byte that begins no well-formed sequence: those are shown as
+// U+FFFD.
+template <class Plain, class Other>
+void scan_shown(std::string_view text, Plain&& plain, Other&& other) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t run = pos;
+    while (run < text.size() && is_plain(text[run])) ++run;
+    if (run > pos) {
+      plain(text.substr(pos, run - pos));
+      pos = run;
+      if (pos == text.size()) break;
+    }
+    char32_t c = 0;
+    std::size_t n = utf8_sequence_length(text, pos, &c);
+    if (n == 0) {
+      other(text.substr(pos, 1), false);
+      pos += 1;
+    } else {
+      other(text.substr(pos, n), !is_control(c));
+      pos += n;
+    }
+  }
+}
+
+// Writes a screen into memory sized beforehand from an upper bound of its
+// length, so that nothing is checked or moved as it grows.
+class ScreenWriter {
+ public:
+  explicit ScreenWriter(char* out) : start_(out), out_(out) {}
+
+  void put(std::string_view text) {
+    std::memcpy(out_, text.data(), text.size());
+    out_ += text.size();
+  }
+  void put(char c) { *out_++ = c; }
+  void pad(std::size_t count) {
+    std::memset(out_, ' ', count);
+    out_ += count;
+  }
+
+  // Text from a file, for the terminal: each control character and each byte
+  // that begins no well-formed sequence becomes U+FFFD. Returns the number of
+  // characters (scalar values) written.
+  std::size_t put_shown(std::string_view text) {
+    std::size_t count = 0;
+    scan_shown(
+        text,
+        [&](std::string_view run) {
+          put(run);
+          count += run.size();
+        },
+        [&](std::string_view character, bool shown) {
+          put(shown ? character : kReplacement);
+          ++count;
+        });
+    return count;
+  }
+
+  std::size_t written() const { return static_cast<std::size_t>(out_ - start_); }
+
+ private:
+  char* start_;
+  char* out_;
+};
+
+// The bytes that put_shown writes for `text`.
+[[gnu::noinline]] std::size_t shown_size(std::string_view text) {
+  std::size_t size = 0;
+  scan_shown(
+      text, [&](std::string_view run) { size += run.size(); },
+      [&](std::string_view character, bool shown) { size += shown ? character.size() : kReplacement.size(); });
+  return size;
+}
+
+// No less than the bytes that put_shown writes for `text`: three for each
+// byte of a short text (U+FFFD for a lone byte), the exact count for a long one.
+inline std::size_t shown_size_bound(std::string_view text) {
+  constexpr std::size_t kMeasuredFrom = 4096;
+  if (text.size() < kMeasuredFrom) [[likely]] return 3 * text.size();
+  return shown_size(text);
+}
+
+// Trimmed from each end only as far as the white space goes. The last
+// character starts at the nearest byte before the end that is not a
+// continuation byte; if the bytes from there do not make exactly one
+// well-formed character, the last byte stands alone (shown as U+FFFD).
+std::string_view trim_white_space(std::string_view text) {
+  // Most names begin and end with a printable ASCII character other than space.
+  auto solid = [](char byte) { return byte > 0x20 && byte < 0x7F; };
+  if (text.empty() || (solid(text.front()) && solid(text.back()))) return text;
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    char32_t c = 0;
+    std::size_t n = utf8_sequence_length(text, begin, &c);
+    if (n == 0 || !is_white_space(c)) break;
+    begin += n;
+  }
+  std::size_t end = text.size();
+  while (end > begin) {
+    std::size_t start = end - 1;
+    while (start > begin && end - start < 4 && is_continuation_byte(text[start])) --start;
+    char32_t c = 0;
+    if (utf8_sequence_length(text, start, &c) != end - start || !is_white_space(c)) break;
+    end = start;
+  }
+  return text.substr(begin, end - begin);
+}
+
+// The device's label; returns its length in characters.
+std::size_t put_label(ScreenWriter& out, const DeviceStatusFile& status) {
+  if (status.report.device) {
+    std::string_view name = trim_white_space(status.report.device->name);
+    if (!name.empty()) return out.put_shown(name);
+  }
+  std::string_view udid = status.udid;
+  // Cut by bytes, but never inside a character.
+  if (udid.size() > kShortUdidBytes && !is_continuation_byte(udid[kShortUdidBytes])) {
+    udid = udid.substr(0, kShortUdidBytes);
+  }
+  out.put("Device ");
+  std::size_t count = out.put_shown(udid);
+  out.put("…");
+  return count + 8;
+}
+
+// No less than the label's length in bytes.
+std::size_t label_size_bound(const DeviceStatusFile& status) {
+  const std::string_view name = status.report.device ? std::string_view(status.report.device->name) : "";
+  return shown_size_bound(name) + shown_size_bound(status.udid) + 16;
+}
+
+// No less than the screen's length, so that it is built without regrowing,
+// with a byte to spare for the line feed that follows it when it is written.
+std::size_t screen_size_bound(const Snapshot& snapshot) {
+  // The longest state label and the no-devices text, or per device the
+  // padding, the labels, the stale mark and the line prefixes.
+  constexpr std::size_t kFixed = 160;
+  constexpr std::size_t kPerDevice = 160;
+  std::size_t size = kFixed;
+  for (const DeviceView& view : snapshot) {
+    const StatusReport& report = view.status.report;
+    size += kPerDevice + label_size_bound(view.status) + shown_size_bound(report.remediation) +
+            shown_size_bound(report.error ? std::string_view(*report.error) : std::string_view());
+  }
+  return size;
+}
 
 }  // namespace
 
@@ -88,50 +216,46 @@ std::string_view transport_label(Transport transport) {
 }
 
 std::string device_display_name(const DeviceStatusFile& status) {
-  if (status.report.device) {
-    std::string_view name = trim_white_space(status.report.device->name);
-    if (!name.empty()) {
-      std::string label;
-      append_shown(label, name);
-      return label;
-    }
-  }
-  std::string_view udid = status.udid;
-  // Cut by bytes, but never inside a character.
-  if (udid.size() > kShortUdidBytes && !is_continuation_byte(udid[kShortUdidBytes])) {
-    udid = udid.substr(0, kShortUdidBytes);
-  }
-  std::string label = "Device ";
-  append_shown(label, udid);
-  return label + "…";
+  std::string label;
+  label.resize_and_overwrite(label_size_bound(status), [&](char* data, std::size_t) {
+    ScreenWriter out(data);
+    put_label(out, status);
+    return out.written();
+  });
+  return label;
 }
 
 std::string render_screen(AgentState state, const Snapshot& snapshot) {
-  std::string text = "agent: ";
-  text += agent_state_label(state);
-  if (snapshot.empty()) {
-    text += "   (no devices yet — connect, unlock, and trust an iPhone over USB)";
-    return text;
-  }
-  for (const DeviceView& view : snapshot) {
-    const StatusReport& report = view.status.report;
-    text += "\n  ";
-    std::size_t width = append_shown(text, device_display_name(view.status));
-    if (width < kLabelWidth) text.append(kLabelWidth - width, ' ');
-    text += ' ';
-    text += view.stale ? session_label(SessionReport::Idle) : session_label(report.session);
-    text += " / ";
-    text += transport_label(report.transport);
-    if (view.stale) text += "  [stale — agent not publishing]";
-    if (!report.remediation.empty()) {
-      text += "\n      -> ";
-      append_shown(text, report.remediation);
+  std::string text;
+  text.resize_and_overwrite(screen_size_bound(snapshot), [&](char* data, std::size_t) {
+    ScreenWriter out(data);
+    out.put("agent: ");
+    out.put(agent_state_label(state));
+    if (snapshot.empty()) {
+      out.put("   (no devices yet — connect, unlock, and trust an iPhone over USB)");
+      return out.written();
     }
-    if (report.error) {
-      text += "\n      !  ";
-      append_shown(text, *report.error);
+    for (const DeviceView& view : snapshot) {
+      const StatusReport& report = view.status.report;
+      out.put("\n  ");
+      std::size_t width = put_label(out, view.status);
+      if (width < kLabelWidth) out.pad(kLabelWidth - width);
+      out.put(' ');
+      out.put(view.stale ? session_label(SessionReport::Idle) : session_label(report.session));
+      out.put(" / ");
+      out.put(transport_label(report.transport));
+      if (view.stale) out.put("  [stale — agent not publishing]");
+      if (!report.remediation.empty()) {
+        out.put("\n      -> ");
+        out.put_shown(report.remediation);
+      }
+      if (report.error) {
+        out.put("\n      !  ");
+        out.put_shown(*report.error);
+      }
     }
-  }
+    return out.written();
+  });
   return text;
 }
 
@@ -140,7 +264,12 @@ StatusScreen::StatusScreen(Writer writer) : writer_(std::move(writer)) {}
 bool StatusScreen::refresh(AgentState state, const Snapshot& snapshot) {
   std::string text = render_screen(state, snapshot);
   if (last_printed_ && *last_printed_ == text) return true;
-  if (!writer_(text + "\n")) return false;
+  // The line feed goes on for the write only, into the room that
+  // render_screen left for it, so the screen is never copied.
+  text.push_back('\n');
+  bool written = writer_(text);
+  text.pop_back();
+  if (!written) return false;
   last_printed_ = std::move(text);
   return true;
 }

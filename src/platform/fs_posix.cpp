@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/unique_fd.h"
+#include "platform/fs_system.h"
 
 namespace wv {
 
@@ -34,34 +34,31 @@ std::optional<std::filesystem::path> temp_dir() {
   return std::filesystem::path("/tmp");
 }
 
-std::expected<std::string, ReadFailure> read_regular_file(const std::filesystem::path& p,
-                                                          std::size_t max_bytes) {
-  // A NUL would end the name early, and another file would be read.
-  if (p.native().find('\0') != std::string::npos) return std::unexpected(ReadFailure::Missing);
-  // O_NONBLOCK so that opening a FIFO with no writer returns at once; the
-  // fstat below then refuses it.
-  UniqueFd fd(::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (!fd) return std::unexpected(errno == ENOENT || errno == ENOTDIR ? ReadFailure::Missing : ReadFailure::Io);
-  struct stat st{};
-  if (::fstat(fd.get(), &st) != 0) return std::unexpected(ReadFailure::Io);
-  if (!S_ISREG(st.st_mode)) return std::unexpected(ReadFailure::NotRegular);
-  if (static_cast<std::uint64_t>(st.st_size) > max_bytes) return std::unexpected(ReadFailure::TooLarge);
+namespace fs_system {
 
-  std::string content;
-  content.reserve(static_cast<std::size_t>(st.st_size));
-  char chunk[16384];
-  for (;;) {
-    ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return std::unexpected(ReadFailure::Io);
-    }
-    if (n == 0) break;
-    // The file may grow while it is read; the limit holds for what is read too.
-    if (content.size() + static_cast<std::size_t>(n) > max_bytes) return std::unexpected(ReadFailure::TooLarge);
-    content.append(chunk, static_cast<std::size_t>(n));
-  }
-  return content;
+std::expected<File, ReadFailure> open_for_reading(const std::filesystem::path::string_type& path) {
+  // O_NONBLOCK so that opening a FIFO with no writer returns at once; its
+  // size is then refused as not a regular file's.
+  File fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (!fd) return std::unexpected(errno == ENOENT || errno == ENOTDIR ? ReadFailure::Missing : ReadFailure::Io);
+  return fd;
 }
+
+std::expected<std::uint64_t, ReadFailure> regular_file_size(const File& file) {
+  struct stat st{};
+  if (::fstat(file.get(), &st) != 0) return std::unexpected(ReadFailure::Io);
+  if (!S_ISREG(st.st_mode)) return std::unexpected(ReadFailure::NotRegular);
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::expected<std::size_t, ReadFailure> read_some(const File& file, char* buffer, std::size_t size) {
+  for (;;) {
+    ssize_t n = ::read(file.get(), buffer, size);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR) return std::unexpected(ReadFailure::Io);
+  }
+}
+
+}  // namespace fs_system
 
 }  // namespace wv

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
-#include "platform/unique_handle.h"
+#include <algorithm>
+
+#include "platform/fs_system.h"
 
 namespace wv {
 namespace {
@@ -53,37 +55,37 @@ std::optional<std::filesystem::path> temp_dir() {
   return std::filesystem::path(std::wstring(buffer, length));
 }
 
-std::expected<std::string, ReadFailure> read_regular_file(const std::filesystem::path& p,
-                                                          std::size_t max_bytes) {
-  // A NUL would end the name early, and another file would be read.
-  if (p.native().find(L'\0') != std::wstring::npos) return std::unexpected(ReadFailure::Missing);
-  UniqueHandle h(CreateFileW(p.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+namespace fs_system {
+
+std::expected<File, ReadFailure> open_for_reading(const std::filesystem::path::string_type& path) {
+  // FILE_FLAG_BACKUP_SEMANTICS lets a directory open too, so that it is
+  // refused as not a regular file rather than as an I/O failure.
+  File h(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!h) {
     DWORD error = GetLastError();
-    return std::unexpected(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                               ? ReadFailure::Missing
-                               : ReadFailure::Io);
+    return std::unexpected(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadFailure::Missing
+                                                                                           : ReadFailure::Io);
   }
-  if (GetFileType(h.get()) != FILE_TYPE_DISK) return std::unexpected(ReadFailure::NotRegular);
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(h.get(), &info)) return std::unexpected(ReadFailure::Io);
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::unexpected(ReadFailure::NotRegular);
-  std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  if (size > max_bytes) return std::unexpected(ReadFailure::TooLarge);
-
-  std::string content;
-  content.reserve(static_cast<std::size_t>(size));
-  char chunk[16384];
-  for (;;) {
-    DWORD n = 0;
-    if (!ReadFile(h.get(), chunk, sizeof chunk, &n, nullptr)) return std::unexpected(ReadFailure::Io);
-    if (n == 0) break;
-    // The file may grow while it is read; the limit holds for what is read too.
-    if (content.size() + n > max_bytes) return std::unexpected(ReadFailure::TooLarge);
-    content.append(chunk, n);
-  }
-  return content;
+  return h;
 }
+
+std::expected<std::uint64_t, ReadFailure> regular_file_size(const File& file) {
+  // Pipes and character devices would block or never end.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) return std::unexpected(ReadFailure::NotRegular);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file.get(), &info)) return std::unexpected(ReadFailure::Io);
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::unexpected(ReadFailure::NotRegular);
+  return (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
+
+std::expected<std::size_t, ReadFailure> read_some(const File& file, char* buffer, std::size_t size) {
+  DWORD n = 0;
+  DWORD ask = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+  if (!ReadFile(file.get(), buffer, ask, &n, nullptr)) return std::unexpected(ReadFailure::Io);
+  return n;
+}
+
+}  // namespace fs_system
 
 }  // namespace wv

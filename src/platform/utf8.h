@@ -1,6 +1,6 @@
 #pragma once
-// UTF-8 decoding and encoding, shared by the text conversions, the file
-// readers and the screen. Pure code, no OS calls.
+// UTF-8 decoding and encoding, shared by the text conversions and the
+// screen. Pure code, no OS calls.
 
 #include <cstddef>
 #include <string>

@@ -1,4 +1,4 @@
-// The typed value rules and the word rule, on values parsed from text.
+// The typed value rules and the word rule, on values read from text.
 
 #include "datadir/json_rules.h"
 
@@ -7,15 +7,35 @@
 #include <functional>
 #include <string>
 
+#include "datadir/json_reader.h"
+
 namespace wv {
 namespace {
+
+// A record of one field decoded by Rule, read from the array form: each value
+// reaches its rule just as it does inside a published file.
+template <auto Rule>
+struct Probe {
+  rule_value_t<Rule> value{};
+};
+template <auto Rule>
+constexpr Field kProbeFields[] = {field<&Probe<Rule>::value, Rule>("value")};
+template <auto Rule>
+constexpr Table<Probe<Rule>> kProbe = record_table<Probe<Rule>>(kProbeFields<Rule>, RecordForms::ObjectOrArray);
+
+// What `Rule` makes of the value written as `text`.
+template <auto Rule>
+Decoded<rule_value_t<Rule>> apply(const std::string& text) {
+  EXPECT_TRUE(check_json(text)) << "not a JSON value: " << text;
+  auto probe = read_json("[" + text + "]", kProbe<Rule>, {});
+  if (!probe) return std::unexpected(probe.error());
+  return std::move(probe->value);
+}
 
 // Whether `rule` accepts the value written as `text`.
 template <auto Rule>
 bool accepts(const std::string& text) {
-  auto v = parse_json(text);
-  EXPECT_TRUE(v) << text;
-  return v && Rule(*v).has_value();
+  return apply<Rule>(text).has_value();
 }
 
 TEST(JsonRules, ScalarsAcceptOnlyTheirOwnKind) {
@@ -42,14 +62,32 @@ TEST(JsonRules, ScalarsAcceptOnlyTheirOwnKind) {
 }
 
 TEST(JsonRules, IntegersReadAsFloatingPoint) {
-  EXPECT_EQ(decode_f64(*parse_json("12")), 12.0);
-  EXPECT_EQ(decode_f64(*parse_json("-3")), -3.0);
-  EXPECT_EQ(decode_f64(*parse_json("1e3")), 1000.0);
-  EXPECT_EQ(decode_u32(*parse_json("4294967295")), 4294967295u);
-  EXPECT_EQ(decode_optional<decode_u64>(*parse_json("null")).value(), std::nullopt);
+  EXPECT_EQ(apply<decode_f64>("12"), 12.0);
+  EXPECT_EQ(apply<decode_f64>("-3"), -3.0);
+  EXPECT_EQ(apply<decode_f64>("1e3"), 1000.0);
+  EXPECT_EQ(apply<decode_u32>("4294967295"), 4294967295u);
+  EXPECT_EQ(apply<decode_optional<decode_u64>>("null").value(), std::nullopt);
 }
 
 constexpr std::string_view kWords[] = {"usb", "wireless", "unknown"};
+
+enum class Link { Usb, Wireless, Unknown };
+struct WordProbe {
+  Link word = Link::Unknown;
+};
+constexpr WordSet kStrictWords{kWords, UnknownWord::Invalid};
+constexpr WordSet kLenientWords{kWords, UnknownWord::Last};
+constexpr Field kStrictFields[] = {word_field<&WordProbe::word>("word", kStrictWords)};
+constexpr Field kLenientFields[] = {word_field<&WordProbe::word>("word", kLenientWords)};
+constexpr Table<WordProbe> kStrict = record_table<WordProbe>(kStrictFields, RecordForms::ObjectOrArray);
+constexpr Table<WordProbe> kLenient = record_table<WordProbe>(kLenientFields, RecordForms::ObjectOrArray);
+
+// The position of the word written as `text`, or nothing when it is refused.
+std::optional<std::size_t> word_position_of(const std::string& text, const Table<WordProbe>& table) {
+  auto probe = read_json("[" + text + "]", table, {});
+  if (!probe) return std::nullopt;
+  return static_cast<std::size_t>(probe->word);
+}
 
 TEST(JsonRules, WordsAreStringsOrSingleKeyObjects) {
   struct Case {
@@ -74,12 +112,9 @@ TEST(JsonRules, WordsAreStringsOrSingleKeyObjects) {
       {R"(["usb"])", std::nullopt, std::nullopt},
   };
   for (const auto& c : cases) {
-    auto v = parse_json(c.text);
-    ASSERT_TRUE(v) << c.text;
-    auto strict = decode_word_position(*v, kWords, UnknownWord::Invalid);
-    auto lenient = decode_word_position(*v, kWords, UnknownWord::Last);
-    EXPECT_EQ(strict ? std::optional(*strict) : std::nullopt, c.strict) << c.text;
-    EXPECT_EQ(lenient ? std::optional(*lenient) : std::nullopt, c.lenient) << c.text;
+    ASSERT_TRUE(check_json(c.text)) << c.text;
+    EXPECT_EQ(word_position_of(c.text, kStrict), c.strict) << c.text;
+    EXPECT_EQ(word_position_of(c.text, kLenient), c.lenient) << c.text;
   }
 }
 

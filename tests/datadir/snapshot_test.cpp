@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "datadir/json_file.h"
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -59,6 +61,51 @@ TEST(Snapshot, AUdidWithANulNamesNoFileRatherThanTheFileBeforeTheNul) {
   publish(dir, {R"(A/status.json\u0000)", "A"});
   dir.write("devices/A/status.json", status_json("A"));
   EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"A"}));
+}
+
+// A valid status of exactly `size` bytes: the smallest one, padded with an
+// unknown key.
+std::string status_of_size(const std::string& udid, std::size_t size) {
+  std::string text = status_json(udid);
+  text.pop_back();
+  text += R"(,"pad":")";
+  text.append(size - text.size() - 2, 'p');
+  return text + "\"}";
+}
+
+TEST(Snapshot, APollReadsAtMost32MiBAndLeavesOutEveryDevicePastThat) {
+  test::ScratchDir dir;
+  publish(dir, {"over", "A", "B", "C", "D"});
+  // Over the cap of one file: refused on its own, without being read.
+  dir.write("devices/over/status.json", status_of_size("over", kMaxPublishedFileBytes + 1));
+  dir.write("devices/A/status.json", status_json("A"));
+  dir.write("devices/B/status.json", status_of_size("B", kMaxPublishedFileBytes));
+  // The index, "over" and A are small: each takes the least a file takes.
+  const std::size_t rest = kPollReadBytes - 3 * kLeastFileBytes - kMaxPublishedFileBytes;
+  dir.write("devices/C/status.json", status_of_size("C", rest));
+  dir.write("devices/D/status.json", status_json("D"));
+  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"A", "B", "C"}))
+      << "32 MiB exactly: only D is past the ceiling";
+  dir.write("devices/C/status.json", status_of_size("C", rest + 1));
+  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"A", "B"}))
+      << "a byte more: C and everything after it are past the ceiling";
+}
+
+TEST(Snapshot, AnIndexListingMoreDevicesThanAPollHasRoomForKeepsOnlyThose) {
+  test::ScratchDir dir;
+  // Missing files but for three: the first, the last the poll has room for,
+  // and the one after it.
+  const std::size_t listed = kPollReadBytes / kLeastFileBytes + 10;
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < listed; ++i) names.push_back("d" + std::to_string(i));
+  publish(dir, names);
+  const std::size_t index = std::max<std::size_t>(std::filesystem::file_size(dir / "devices.json"), kLeastFileBytes);
+  const std::size_t room = (kPollReadBytes - index) / kLeastFileBytes;
+  for (std::size_t i : {std::size_t{0}, room - 1, room}) {
+    dir.write("devices/d" + std::to_string(i) + "/status.json", status_json("d" + std::to_string(i)));
+  }
+  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))),
+            (std::vector<std::string>{"d0", "d" + std::to_string(room - 1)}));
 }
 
 TEST(Snapshot, StalenessByWholeSeconds) {

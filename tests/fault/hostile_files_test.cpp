@@ -1,0 +1,152 @@
+// The host, end to end, against the largest files a poll reads: a 16 MiB
+// status that is well-formed JSON but breaks a typed rule at once and nests
+// arrays deep in the rest, and a valid one whose remediation fills 16 MiB,
+// listed thirty times. The poll stays within its ceiling, the host's memory
+// within a few copies of one file, and Enter is answered within seconds.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "datadir/json_file.h"
+#include "platform/os.h"
+#include "tests/support/host_run.h"
+#include "tests/support/test_support.h"
+
+namespace wv {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kMiB = 1024 * 1024;
+
+// AddressSanitizer holds freed memory back and adds its own, so there the
+// host's resident peak says nothing about the host.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPeakMeansSomething = false;
+#else
+constexpr bool kPeakMeansSomething = true;
+#endif
+
+std::string small_status(std::string_view udid) {
+  return R"({"udid":")" + std::string(udid) +
+         R"(","version":1,"agent_version":"t","connected":true,"session":"spoofing","remediation":""})";
+}
+
+// `start`, then `unit` as many times as fits in 16 MiB, then `end`.
+std::string file_of(const std::string& start, const std::string& unit, const std::string& end) {
+  std::string text = start;
+  while (text.size() + unit.size() + end.size() <= kMaxPublishedFileBytes) text += unit;
+  return text + end;
+}
+
+class HostileFilesTest : public ::testing::Test {
+ protected:
+  // Starts the host on the data directory, waits until its output ends with
+  // `tail` (after `early`, which comes first and is quicker to look for in a
+  // long output), lets it poll a few more times, notes its resident peak,
+  // then types Enter. How long the host took to exit after it.
+  std::chrono::duration<double> run_until_shown_then_stop(std::string_view early, std::string_view tail) {
+    test::HostRunOptions options;
+    options.env = {
+        {"WAYVANE_AGENT_PATH", test::agent_sim_exe().native()},
+        {"WAYVANE_GPS_DIR", data_.native()},
+        {"WV_SIM_MODE", test::native("wait-stdin")},
+        {"WV_SIM_RECORD", record_.native()},
+        {"WV_SIM_COUNT", std::nullopt},
+    };
+    auto run = std::make_unique<test::HostRun>(scratch_ / "stderr", std::move(options));
+    EXPECT_TRUE(run->started());
+    EXPECT_TRUE(run->wait_for_out(early, 60s)) << run->err();
+    EXPECT_TRUE(test::wait_until([&] { return run->out().ends_with(tail); }, 60s));
+    std::this_thread::sleep_for(3s);  // polls that reread and redecode everything
+    peak_ = host_peak();
+    // Where the system keeps the figure, it must be read.
+    EXPECT_TRUE(peak_ || kIsWindows || !fs::exists("/proc/self/status"));
+    if (peak_) RecordProperty("host_peak_mib", static_cast<int>(*peak_ / kMiB));
+    const auto typed = Clock::now();
+    run->type("\n");
+    EXPECT_EQ(run->wait_exit(60s), 0) << run->err();
+    const auto took = Clock::now() - typed;
+    RecordProperty("stop_ms", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+    out_ = run->out();
+    return took;
+  }
+
+  // The host's resident peak, in bytes, where the system tells (Linux): the
+  // agent records its id, and the host is its parent.
+  std::optional<std::size_t> host_peak() const {
+    if (kIsWindows) return std::nullopt;
+    std::optional<std::string> agent;
+    for (const auto& line : test::read_lines(record_)) {
+      if (line.starts_with("pid ")) agent = line.substr(4);
+    }
+    if (!agent || !fs::exists("/proc/" + *agent + "/stat")) return std::nullopt;
+    // "pid (name) state ppid ...": the name may hold spaces, so read after its ')'.
+    const std::string stat = test::read_file("/proc/" + *agent + "/stat");
+    const std::string after = stat.substr(stat.rfind(')') + 2);
+    const std::string host = after.substr(2, after.find(' ', 2) - 2);
+    for (const auto& line : test::read_lines("/proc/" + host + "/status")) {
+      if (line.starts_with("VmHWM:")) return std::stoull(line.substr(6)) * 1024;  // kB
+    }
+    return std::nullopt;
+  }
+
+  test::ScratchDir scratch_;
+  fs::path data_ = scratch_ / "data";
+  fs::path record_ = scratch_ / "agent-record";
+  std::string out_;
+  std::optional<std::size_t> peak_;
+};
+
+TEST_F(HostileFilesTest, ADeepHostile16MiBFileIsLeftOutAndCostsLittleMoreThanItsRead) {
+  scratch_.write("data/devices.json", R"({"devices":[{"udid":"deep"},{"udid":"ok"}]})");
+  const std::string deep = std::string(125, '[') + std::string(125, ']');
+  scratch_.write("data/devices/deep/status.json", file_of(R"({"udid":"deep","version":[)", deep + ",", "0]}"));
+  scratch_.write("data/devices/ok/status.json", small_status("ok"));
+
+  const auto took = run_until_shown_then_stop("\n  Device ok…", "Device ok…               Spoofing / Unknown\n");
+  EXPECT_LT(took, 5s) << "Enter waited for the poll";
+  EXPECT_EQ(out_.find("deep"), std::string::npos);
+  if (peak_ && kPeakMeansSomething) {
+    // The poll's read buffer, and the host itself.
+    EXPECT_LT(*peak_, 32 * kMiB) << "peak resident memory of the host, MiB: " << *peak_ / kMiB;
+  }
+}
+
+TEST_F(HostileFilesTest, AValid16MiBFileListedThirtyTimesIsReadOncePerPoll) {
+  std::string index = R"({"devices":[{"udid":"ok"})";
+  for (int i = 0; i < 30; ++i) index += R"(,{"udid":"big"})";
+  scratch_.write("data/devices.json", index + "]}");
+  scratch_.write("data/devices/ok/status.json", small_status("ok"));
+  scratch_.write("data/devices/big/status.json",
+                 file_of(R"({"udid":"big","version":1,"agent_version":"t","connected":true,)"
+                         R"("session":"idle","remediation":")",
+                         "r", "|end\"}"));
+
+  const auto took = run_until_shown_then_stop("Device big…", "r|end\n");
+  EXPECT_LT(took, 5s) << "Enter waited for the poll";
+  // The second listing would take the poll past its ceiling: one block of
+  // big, with its 16 MiB remediation line, and nothing after it.
+  const std::string line = "\n      -> ";
+  const std::size_t first = out_.find(line);
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_EQ(out_.find(line, first + 1), std::string::npos) << "a second block of big";
+  EXPECT_EQ(out_.find("Device ok…"), out_.rfind("Device ok…")) << "one screen, never written again";
+  if (peak_ && kPeakMeansSomething) {
+    // Each held once: the read buffer, the kept remediation, the new screen
+    // and the last one, and the host itself.
+    EXPECT_LT(*peak_, 80 * kMiB) << "peak resident memory of the host, MiB: " << *peak_ / kMiB;
+  }
+}
+
+}  // namespace
+}  // namespace wv
