@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/long_path_win32.h"
+#include "platform/open_flags_win32.h"
 #include "platform/unique_handle.h"
 
 namespace wv {
@@ -16,8 +17,9 @@ struct FileId {
 };
 
 std::optional<FileId> file_id(const std::filesystem::path& p) {
-  UniqueHandle h(CreateFileW(long_path_form(p).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  UniqueHandle h(CreateFileW(long_path_form(p.native()).c_str(), 0,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             kOpenFlags, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!h || !GetFileInformationByHandle(h.get(), &info)) return std::nullopt;
   return FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};

@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "platform/fs_system.h"
+#include "platform/long_path_win32.h"
+#include "platform/open_flags_win32.h"
 
 namespace wv {
 namespace {
@@ -16,8 +18,8 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 bool is_existing_non_directory(const std::filesystem::path& p) {
   // Opening the file itself (rather than asking for its attributes) follows
   // symbolic links to their target, as the metadata test must.
-  UniqueHandle h(CreateFileW(p.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  UniqueHandle h(CreateFileW(long_path_form(p.native()).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                             kOpenFlags, nullptr));
   if (!h) return false;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(h.get(), &info)) return false;
@@ -58,10 +60,8 @@ std::optional<std::filesystem::path> temp_dir() {
 namespace fs_system {
 
 std::expected<File, ReadFailure> open_for_reading(const std::filesystem::path::string_type& path) {
-  // FILE_FLAG_BACKUP_SEMANTICS lets a directory open too, so that it is
-  // refused as not a regular file rather than as an I/O failure.
-  File h(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  File h(CreateFileW(long_path_form(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL | kOpenFlags, nullptr));
   if (!h) {
     DWORD error = GetLastError();
     return std::unexpected(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadFailure::Missing

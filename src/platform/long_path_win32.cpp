@@ -11,8 +11,7 @@ constexpr std::size_t kLongFrom = MAX_PATH - 12;
 
 }  // namespace
 
-std::wstring long_path_form(const std::filesystem::path& p) {
-  const std::wstring& given = p.native();
+std::wstring long_path_form(const std::wstring& given) {
   if (given.size() < kLongFrom || given.starts_with(L"\\\\?\\") || given.starts_with(L"\\\\.\\")) return given;
 
   // GetFullPathNameW itself has no MAX_PATH limit.
@@ -28,6 +27,19 @@ std::wstring long_path_form(const std::filesystem::path& p) {
   }
   if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
+}
+
+std::wstring program_path_form(const std::wstring& path) {
+  std::wstring long_form = long_path_form(path);
+  if (long_form.size() == path.size()) return long_form;
+  std::wstring short_form(long_form.size() + 1, L'\0');
+  DWORD length = GetShortPathNameW(long_form.c_str(), short_form.data(), static_cast<DWORD>(short_form.size()));
+  if (length == 0 || length >= short_form.size()) return long_form;
+  short_form.resize(length);
+  // The prefix came along; the short form is meant for where it is not understood.
+  if (short_form.starts_with(L"\\\\?\\UNC\\")) short_form = L"\\\\" + short_form.substr(8);
+  else if (short_form.starts_with(L"\\\\?\\")) short_form.erase(0, 4);
+  return short_form.size() < MAX_PATH ? short_form : long_form;
 }
 
 }  // namespace wv

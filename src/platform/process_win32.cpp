@@ -329,10 +329,9 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   // Suspended until it is in its job and holds its end of the relay pipe:
   // nothing it starts may escape the job, and none of its writes may meet a
   // pipe whose reader has gone.
-  // The program's name in the "\\?\" form when it is long: CreateProcessW
-  // takes that form past MAX_PATH on every Windows 10 and 11, whatever the
-  // long-path policy says. The command line keeps the name as given.
-  const std::wstring program = long_path_form(request.program);
+  // A long program path is passed in a form CreateProcessW takes; the
+  // command line keeps the path as given.
+  const std::wstring program = program_path_form(request.program.native());
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
                       CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT,

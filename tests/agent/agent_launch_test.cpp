@@ -77,6 +77,14 @@ TEST_F(LocateAgentTest, ARelativePathIsTestedAgainstTheCurrentDirectoryAndKeptRe
   EXPECT_EQ(locate_agent(), std::nullopt);
 }
 
+TEST_F(LocateAgentTest, AnAgentWhosePathPassesMaxPathIsFound) {
+  std::string dirs;
+  while (path_to_utf8_lossy(scratch_.path()).size() + dirs.size() < 300) dirs += std::string(40, 'a') + "/";
+  fs::path agent = scratch_.write(dirs + "agent", "").lexically_normal();
+  set_env(kAgentPathVar, agent.native());
+  EXPECT_EQ(locate_agent(), agent);
+}
+
 TEST_F(LocateAgentTest, LinksAreFollowed) {
   if (kIsWindows) GTEST_SKIP() << "symbolic links need privileges there";
   fs::path target = scratch_.write("real", "x");

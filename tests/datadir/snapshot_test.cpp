@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "datadir/json_file.h"
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "datadir/json_file.h"
+#include "platform/os.h"
+#include "platform/text.h"
 #include "tests/support/test_support.h"
 
 namespace wv {
@@ -47,6 +49,25 @@ TEST(Snapshot, AMissingOrInvalidIndexListsNothingEvenWithStatusFilesPresent) {
   dir.write("devices.json", R"({"devices":null})");
   EXPECT_TRUE(load_snapshot(dir.path(), Duration::seconds(20)).empty());
   EXPECT_TRUE(load_snapshot(dir / "no-such-dir", Duration::seconds(20)).empty());
+}
+
+TEST(Snapshot, PathsPastMaxPathAreReadWhicheverFormTheDataDirectoryIsGivenIn) {
+  test::ScratchDir scratch;
+  // The data directory's own path passes 260 characters, and a long udid takes
+  // each status path further still.
+  std::string relative;
+  while (path_to_utf8_lossy(scratch.path()).size() + relative.size() < 300) relative += std::string(40, 'd') + "/";
+  const std::string udid(200, 'u');
+  scratch.write(relative + "devices.json", R"({"devices":[{"udid":")" + udid + R"("}]})");
+  scratch.write(relative + "devices/" + udid + "/status.json", status_json(udid));
+
+  const std::filesystem::path dir = (scratch / relative).lexically_normal();
+  std::vector<std::filesystem::path> forms = {dir};
+  if (kIsWindows) forms.push_back(native_from_utf8("\\\\?\\") + dir.native());  // already in the long form
+  for (const auto& given : forms) {
+    EXPECT_EQ(udids(load_snapshot(given, Duration::seconds(20))), std::vector<std::string>{udid})
+        << path_to_utf8_lossy(given);
+  }
 }
 
 TEST(Snapshot, AStatusNamingAnotherUdidIsKept) {

@@ -1,0 +1,15 @@
+#pragma once
+// Windows only: how this process opens a file it only reads or looks at.
+// Internal to the platform layer.
+
+#include <windows.h>
+
+namespace wv {
+
+// FILE_FLAG_BACKUP_SEMANTICS lets a directory open too, so that it is told
+// apart from a failure. SECURITY_IDENTIFICATION: a path that names a pipe
+// (\\.\pipe\..., or a file the agent's directory was made to point at) must
+// never let the pipe's server act as the user; it may only learn who we are.
+inline constexpr DWORD kOpenFlags = FILE_FLAG_BACKUP_SEMANTICS | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
+
+}  // namespace wv
