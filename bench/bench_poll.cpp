@@ -3,10 +3,6 @@
 // rules. Appends its figures to the file named by its argument.
 //   wv_bench <ratios.tsv>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
@@ -18,6 +14,7 @@
 #include "datadir/device_status.h"
 #include "datadir/snapshot.h"
 #include "host/status_screen.h"
+#include "platform/testing/read_floor.h"
 
 namespace {
 
@@ -43,14 +40,8 @@ class ReadFloor {
 
  private:
   void read(const char* path) {
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat st{};
-    if (::fstat(fd, &st) == 0) {
-      buffer_.resize(static_cast<std::size_t>(st.st_size));
-      keep(::read(fd, buffer_.data(), buffer_.size()));
-    }
-    ::close(fd);
+    read_file_floor(path, buffer_);
+    keep(buffer_.size());
   }
 
   std::string dir_;

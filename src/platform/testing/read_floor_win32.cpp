@@ -1,0 +1,20 @@
+#include "platform/testing/read_floor.h"
+
+#include <windows.h>
+
+namespace wv {
+
+void read_file_floor(const char* path, std::string& buffer) {
+  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(h, &size)) {
+    buffer.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD n = 0;
+    if (!ReadFile(h, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) buffer.clear();
+  }
+  CloseHandle(h);
+}
+
+}  // namespace wv
