@@ -9,10 +9,20 @@ namespace {
 // paths from here on are treated as long.
 constexpr std::size_t kLongFrom = MAX_PATH - 12;
 
+// "C:\..." or "\\server\...": a path that names the same file from any
+// working directory.
+bool is_absolute(const std::wstring& path) {
+  if (path.starts_with(L"\\\\")) return true;
+  return path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+}
+
 }  // namespace
 
 std::wstring long_path_form(const std::wstring& given) {
-  if (given.size() < kLongFrom || given.starts_with(L"\\\\?\\") || given.starts_with(L"\\\\.\\")) return given;
+  if (given.starts_with(L"\\\\?\\") || given.starts_with(L"\\\\.\\")) return given;
+  // A short relative path can still name a long one from a deep working
+  // directory, so its length is judged once it is made absolute.
+  if (given.size() < kLongFrom && is_absolute(given)) return given;
 
   // GetFullPathNameW itself has no MAX_PATH limit.
   std::wstring full(given.size() + MAX_PATH, L'\0');
@@ -25,13 +35,14 @@ std::wstring long_path_form(const std::wstring& given) {
     }
     full.resize(length);
   }
+  if (full.size() < kLongFrom) return given;
   if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 }
 
 std::wstring program_path_form(const std::wstring& path) {
   std::wstring long_form = long_path_form(path);
-  if (long_form.size() == path.size()) return long_form;
+  if (long_form == path) return long_form;
   std::wstring short_form(long_form.size() + 1, L'\0');
   DWORD length = GetShortPathNameW(long_form.c_str(), short_form.data(), static_cast<DWORD>(short_form.size()));
   if (length == 0 || length >= short_form.size()) return long_form;

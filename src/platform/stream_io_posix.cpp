@@ -20,6 +20,13 @@ std::optional<std::size_t> write_some(NativeStream s, std::string_view bytes) {
     ssize_t n = ::write(static_cast<int>(s), bytes.data(), bytes.size());
     if (n > 0) return static_cast<std::size_t>(n);
     if (n < 0 && errno == EINTR) continue;
+    // A terminal shares one open file between stdin, stdout and stderr, so a
+    // stdin left non-blocking leaves our output so too: a full terminal or
+    // pipe then means "wait", not a failed write.
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      pollfd p{static_cast<int>(s), POLLOUT, 0};
+      if (::poll(&p, 1, -1) >= 0 || errno == EINTR) continue;
+    }
     return std::nullopt;
   }
 }
