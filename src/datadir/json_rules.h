@@ -274,6 +274,7 @@ consteval Field list_field(std::string_view key, const Table<Element>& table, Ne
 }
 
 // The table of record R. Refuses, at compile time, a field of another record.
+// A throw in a consteval function is a compile error, never a run-time one.
 template <class R>
 consteval Table<R> record_table(std::span<const Field> fields, RecordForms forms) {
   for (const Field& f : fields) {
