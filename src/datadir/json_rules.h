@@ -183,6 +183,18 @@ struct optional_value<std::optional<T>> {
 
 }  // namespace detail
 
+// What every kind of field of record R has: its key, need and shape.
+template <class R>
+consteval Field field_base(std::string_view key, Need need, Field::Shape shape) {
+  Field f;
+  f.key = key;
+  f.signature = key_signature(key);
+  f.need = need;
+  f.shape = shape;
+  f.record_type = detail::record_type_of<R>();
+  return f;
+}
+
 // A field stored in `Member` and decoded by `Rule`, e.g.
 //   field<&RouteStatus::remaining_secs, decode_optional<decode_u64>>("remaining_secs")
 template <auto Member, auto Rule>
@@ -190,12 +202,7 @@ consteval Field field(std::string_view key, Need need = Need::Optional) {
   using R = detail::member_record_t<Member>;
   static_assert(std::is_same_v<rule_value_t<Rule>, detail::member_type_t<Member>>,
                 "the rule must yield the member's type");
-  Field f;
-  f.key = key;
-  f.signature = key_signature(key);
-  f.need = need;
-  f.shape = Field::Shape::Scalar;
-  f.record_type = detail::record_type_of<R>();
+  Field f = field_base<R>(key, need, Field::Shape::Scalar);
   f.decode = [](JsonToken& v, void* record) -> std::expected<void, DecodeError> {
     auto d = Rule(v);
     if (!d) return std::unexpected(std::move(d).error());
@@ -213,13 +220,8 @@ consteval Field word_field(std::string_view key, const WordSet& set, Need need =
   using M = detail::member_type_t<Member>;
   using E = typename detail::optional_value<M>::type;
   static_assert(std::is_enum_v<E>, "a word is stored as an enum");
-  Field f;
-  f.key = key;
-  f.signature = key_signature(key);
-  f.need = need;
-  f.shape = Field::Shape::Word;
+  Field f = field_base<R>(key, need, Field::Shape::Word);
   f.nullable = detail::optional_value<M>::is_optional;
-  f.record_type = detail::record_type_of<R>();
   f.words = &set;
   f.store_word = [](void* record, std::size_t position) {
     static_cast<R*>(record)->*Member = static_cast<E>(position);
@@ -235,13 +237,8 @@ consteval Field record_field(std::string_view key, const Table<Nested>& table, N
   using M = detail::member_type_t<Member>;
   static_assert(std::is_same_v<typename detail::optional_value<M>::type, Nested>,
                 "the table must be the member's record's");
-  Field f;
-  f.key = key;
-  f.signature = key_signature(key);
-  f.need = need;
-  f.shape = Field::Shape::Record;
+  Field f = field_base<R>(key, need, Field::Shape::Record);
   f.nullable = detail::optional_value<M>::is_optional;
-  f.record_type = detail::record_type_of<R>();
   f.nested = &table.erased;
   f.open = [](void* record) -> void* {
     M& member = static_cast<R*>(record)->*Member;
@@ -261,12 +258,7 @@ consteval Field list_field(std::string_view key, const Table<Element>& table, Ne
   using R = detail::member_record_t<Member>;
   static_assert(std::is_same_v<detail::member_type_t<Member>, std::vector<Element>>,
                 "the table must be the list's element's");
-  Field f;
-  f.key = key;
-  f.signature = key_signature(key);
-  f.need = need;
-  f.shape = Field::Shape::List;
-  f.record_type = detail::record_type_of<R>();
+  Field f = field_base<R>(key, need, Field::Shape::List);
   f.nested = &table.erased;
   f.open = [](void* record) -> void* { return &(static_cast<R*>(record)->*Member).emplace_back(); };
   f.drop_last = [](void* record) { (static_cast<R*>(record)->*Member).pop_back(); };
