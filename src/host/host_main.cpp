@@ -15,6 +15,7 @@
 #include "platform/env.h"
 #include "platform/file_identity.h"
 #include "platform/fs.h"
+#include "platform/process_start.h"
 #include "platform/text.h"
 
 namespace wv {
@@ -58,6 +59,10 @@ int fatal_output_failure() {
 }  // namespace
 
 int host_main() {
+  // Before anything opens a file or starts a process: what a launcher left
+  // closed or ignored must not decide where our files land or how our
+  // children are reaped.
+  prepare_process_at_start();
   // A closed pipe on standard output must be a failed write, not a silent death.
   ignore_broken_pipe_signal();
 

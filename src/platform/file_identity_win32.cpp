@@ -2,34 +2,48 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <optional>
 
 #include "platform/long_path_win32.h"
 #include "platform/open_flags_win32.h"
 #include "platform/unique_handle.h"
+#include "platform/windows_file_id.h"
 
 namespace wv {
 namespace {
 
-struct FileId {
-  DWORD volume, high, low;
-  friend bool operator==(const FileId&, const FileId&) = default;
-};
-
-std::optional<FileId> file_id(const std::filesystem::path& p) {
+std::optional<detail::WindowsFileId> file_id(const std::filesystem::path& p) {
   UniqueHandle h(CreateFileW(long_path_form(p.native()).c_str(), 0,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                              kOpenFlags, nullptr));
+  if (!h) return std::nullopt;
+  detail::WindowsFileId id;
+  // On ReFS (a Dev Drive is ReFS) the 64-bit index need not be unique; the
+  // 128-bit identifier is.
+  FILE_ID_INFO info128{};
+  if (GetFileInformationByHandleEx(h.get(), FileIdInfo, &info128, sizeof info128)) {
+    detail::WindowsFileId::Id128 id128;
+    id128.volume = info128.VolumeSerialNumber;
+    static_assert(sizeof info128.FileId.Identifier == sizeof id128.id);
+    std::memcpy(id128.id.data(), info128.FileId.Identifier, id128.id.size());
+    id.id128 = id128;
+  }
+  // Asked for even where the 128-bit one was given: the comparison needs it
+  // whenever the other file has none.
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!h || !GetFileInformationByHandle(h.get(), &info)) return std::nullopt;
-  return FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  if (GetFileInformationByHandle(h.get(), &info)) {
+    id.index64 = detail::WindowsFileId::Index64{
+        info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+  }
+  return id;
 }
 
 }  // namespace
 
 bool is_same_file(const std::filesystem::path& a, const std::filesystem::path& b) {
-  std::optional<FileId> ia = file_id(a), ib = file_id(b);
-  return ia && ib && *ia == *ib;
+  std::optional<detail::WindowsFileId> ia = file_id(a), ib = file_id(b);
+  return ia && ib && detail::same_windows_file(*ia, *ib);
 }
 
 }  // namespace wv

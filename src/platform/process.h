@@ -57,6 +57,7 @@ class ChildProcess {
 
   // Non-blocking: has the process ended? An ended process is reaped. A failed
   // check counts as ended, and a process once reported ended is never signalled.
+  // A stopped process (POSIX) has not ended.
   bool has_ended();
   // Forcibly ends the process and every process it started, with exit code 1
   // (SIGKILL to its process group on POSIX, its job on Windows), then waits
@@ -110,8 +111,8 @@ struct SpawnedProcess {
 };
 
 // Starts the program without a console window of its own (Windows) or in a
-// process group of its own (POSIX), so that the terminal's Ctrl+C never
-// reaches it. It inherits its three standard streams and nothing else of
+// session of its own, with no controlling terminal (POSIX), so that nothing
+// the terminal sends (Ctrl+C, a job-control stop, a hang-up) reaches it. It inherits its three standard streams and nothing else of
 // ours. A failure leaves no handle or descriptor behind.
 std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request);
 

@@ -60,6 +60,11 @@ bool ChildProcess::has_ended() {
   if (!impl_ || impl_->reaped) return true;
   int status = 0;
   for (;;) {
+    // No WUNTRACED: a child stopped by a signal (SIGSTOP from a user or a
+    // debugger; no terminal can stop it, it has none) is alive and may be
+    // continued. Taken for ended, it would be relaunched beside itself; left
+    // so, a stop that it overstays ends it by SIGKILL, which a stopped
+    // process does not hold off.
     pid_t r = ::waitpid(impl_->pid, &status, WNOHANG);
     if (r == 0) return false;
     if (r == impl_->pid) {
@@ -199,22 +204,32 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   // see the end of its input.
   if (rc != 0) return std::unexpected(os_error_from_code(rc));
 
-  // A process group of its own keeps the terminal's Ctrl+C away from the
-  // child; SIGPIPE goes back to its default, which the parent may ignore.
-  // So does SIGINT, which a shell ignores for a job it starts in the
-  // background: the child then takes an interrupt sent to its group as a
-  // program started at the terminal would, however its parent was started.
+  // A session of its own: the child has no controlling terminal, as a Windows
+  // child made without a console window has none, so no job-control stop
+  // (SIGTTOU on its first write to a terminal with `tostop` set, or on
+  // changing the terminal's settings), no hang-up and no Ctrl+C reaches it,
+  // while it still writes to the terminal through the streams it inherits.
+  // It also leads a process group of its own, which a forced end kills
+  // whole. (Asking for both would fail the spawn: setsid makes the child a
+  // session leader, whose group setpgid may no longer change.)
+  //
+  // The child's signals start as a program started at a terminal finds
+  // them, however we were started. SIGPIPE, which we ignore ourselves.
+  // SIGCHLD, which a launcher may have left ignored: the child's own waits
+  // for the processes it starts would then fail. SIGINT, which a shell
+  // ignores for a job it starts in the background. Nothing blocked. A
+  // nohup's ignored SIGHUP is left as it is: that was asked for.
   sigset_t defaults;
   sigemptyset(&defaults);
   sigaddset(&defaults, SIGPIPE);
+  sigaddset(&defaults, SIGCHLD);
   sigaddset(&defaults, SIGINT);
   sigset_t no_mask;
   sigemptyset(&no_mask);
-  rc = posix_spawnattr_setpgroup(&setup.attr, 0);
-  if (rc == 0) rc = posix_spawnattr_setsigdefault(&setup.attr, &defaults);
+  rc = posix_spawnattr_setsigdefault(&setup.attr, &defaults);
   if (rc == 0) rc = posix_spawnattr_setsigmask(&setup.attr, &no_mask);
   if (rc == 0) {
-    rc = posix_spawnattr_setflags(&setup.attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    rc = posix_spawnattr_setflags(&setup.attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   }
   if (rc != 0) return std::unexpected(os_error_from_code(rc));
 

@@ -287,10 +287,10 @@ UniqueHandle job_of_its_own(HANDLE process) {
 }
 
 // A child stopped before its first instruction, ended for a launch that failed
-// after it was created.
+// after it was created. Waited for only once it is ending: a suspended child
+// that could not be terminated never ends, and the wait would never return.
 std::unexpected<OsError> abandon(const UniqueHandle& process, OsError error) {
-  TerminateProcess(process.get(), 1);
-  WaitForSingleObject(process.get(), INFINITE);
+  if (TerminateProcess(process.get(), 1)) WaitForSingleObject(process.get(), INFINITE);
   return std::unexpected(std::move(error));
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/console_read.h"
 #include "platform/console_writer_win32.h"
 #include "platform/utf16.h"
 
@@ -79,9 +80,51 @@ bool write_text(NativeStream s, std::string_view utf8) {
   return write_all(s, utf8);
 }
 
+namespace {
+
+static_assert(kConsoleReadAborted == ERROR_OPERATION_ABORTED);
+
+// Each UTF-16 unit read becomes at most three bytes of UTF-8 (an unpaired
+// surrogate becomes U+FFFD; a pair, two units, four bytes).
+constexpr std::size_t kMaxUtf8PerUnit = 3;
+constexpr std::size_t kMaxConsoleReadUnits = 4096;
+
+std::optional<std::size_t> read_console_some(HANDLE console, char* buffer, std::size_t size) {
+  const std::size_t units = std::min(size / kMaxUtf8PerUnit, kMaxConsoleReadUnits);
+  if (units == 0) return std::nullopt;
+  wchar_t text[kMaxConsoleReadUnits];
+  for (;;) {
+    DWORD n = 0;
+    // A successful read leaves the last error as it was: only a cleared one
+    // tells an interrupted read from a read of nothing.
+    SetLastError(ERROR_SUCCESS);
+    BOOL ok = ReadConsoleW(console, text, static_cast<DWORD>(units), &n, nullptr);
+    DWORD error = GetLastError();
+    std::u16string_view read(reinterpret_cast<const char16_t*>(text), ok ? std::min<std::size_t>(n, units) : 0);
+    switch (classify_console_read(ok != 0, read, error)) {
+      case ConsoleRead::Again: continue;
+      case ConsoleRead::End: return 0;
+      case ConsoleRead::Failure: return std::nullopt;
+      case ConsoleRead::Text: {
+        // A pair cut between two reads becomes two U+FFFD here: no reader of
+        // standard input looks at more than where its lines end.
+        std::string utf8 = utf8_from_utf16_lossy(read);
+        std::copy(utf8.begin(), utf8.end(), buffer);
+        return utf8.size();
+      }
+    }
+  }
+}
+
+}  // namespace
+
 std::optional<std::size_t> read_stdin_some(char* buffer, std::size_t size) {
   std::optional<NativeStream> in = standard_stream(StandardStream::In);
   if (!in) return std::nullopt;
+  // A console's Ctrl+C cancels a ReadFile as a read of nothing, which would
+  // be taken for the end of input; ReadConsoleW tells the two apart.
+  DWORD mode = 0;
+  if (GetConsoleMode(as_handle(*in), &mode)) return read_console_some(as_handle(*in), buffer, size);
   return read_some(*in, buffer, size);
 }
 

@@ -1,8 +1,8 @@
 // A stand-in for the real agent, for the demo and the tests. It does what a
 // test asks through environment variables, which the host passes through:
 //
-//   WV_SIM_RECORD=<file>  write the arguments, environment, working directory
-//                         and open descriptors to <file>, then append
+//   WV_SIM_RECORD=<file>  write the arguments, environment, working directory,
+//                         open descriptors and signal state to <file>, then append
 //                         "stdin-end" when standard input ends
 //   WV_SIM_COUNT=<file>   append one line to <file> per launch
 //   WV_SIM_MODE=<mode>    what to do once started:
@@ -74,6 +74,7 @@ void write_record(const std::filesystem::path& file) {
   std::error_code ec;
   out << "cwd " << wv::path_to_utf8_lossy(std::filesystem::current_path(ec)) << '\n';
   for (const auto& fd : wv::describe_open_handles()) out << "fd " << fd << '\n';
+  for (const auto& signal : wv::describe_signal_state()) out << "signal " << signal << '\n';
   out << "pid " << wv::current_process_id() << '\n';
   out << "ready\n";
 }

@@ -25,6 +25,11 @@ std::optional<std::size_t> open_handle_count();
 // platform can list them (POSIX: "<fd> -> <target>"); empty where it cannot.
 std::vector<std::string> describe_open_handles();
 
+// The signal state a launcher can hand down across exec, where the platform
+// has signals (POSIX: "<signal> default|ignored|handled" for CHLD, PIPE and
+// INT, then "blocked <signal>..." or "blocked none"); empty where it has not.
+std::vector<std::string> describe_signal_state();
+
 // The calling process's id.
 long current_process_id();
 

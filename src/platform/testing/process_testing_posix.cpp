@@ -3,11 +3,14 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
+#include <pthread.h>
 #include <spawn.h>
+#include <string>
 #include <unistd.h>
 
 #include "platform/unique_fd.h"
@@ -52,6 +55,27 @@ std::vector<std::string> describe_open_handles() {
     ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
     out.push_back(std::string(name) + " -> " + (n > 0 ? std::string(target, static_cast<std::size_t>(n)) : "?"));
   });
+  return out;
+}
+
+std::vector<std::string> describe_signal_state() {
+  std::vector<std::string> out;
+  for (int signal : {SIGCHLD, SIGPIPE, SIGINT}) {
+    struct sigaction now{};
+    ::sigaction(signal, nullptr, &now);
+    const char* how = now.sa_handler == SIG_DFL ? "default" : now.sa_handler == SIG_IGN ? "ignored" : "handled";
+    out.push_back(std::string(::sigabbrev_np(signal)) + " " + how);
+  }
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  ::pthread_sigmask(SIG_BLOCK, nullptr, &blocked);
+  std::string line = "blocked";
+  for (int signal = 1; signal < NSIG; ++signal) {
+    if (sigismember(&blocked, signal) != 1) continue;
+    const char* name = ::sigabbrev_np(signal);
+    line += " " + (name != nullptr ? std::string(name) : std::to_string(signal));
+  }
+  out.push_back(line == "blocked" ? "blocked none" : line);
   return out;
 }
 

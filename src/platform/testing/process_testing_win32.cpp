@@ -19,6 +19,8 @@ std::optional<std::size_t> open_handle_count() {
 
 std::vector<std::string> describe_open_handles() { return {}; }
 
+std::vector<std::string> describe_signal_state() { return {}; }
+
 long current_process_id() { return static_cast<long>(GetCurrentProcessId()); }
 
 bool kill_process(long id) {

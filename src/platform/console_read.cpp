@@ -1,0 +1,21 @@
+#include "platform/console_read.h"
+
+namespace wv::detail {
+
+ConsoleRead classify_console_read(bool succeeded, std::u16string_view text, std::uint32_t last_error) {
+  // Ctrl+C and Ctrl+Break cut a console read off: it returns no characters
+  // and, read this way, says ERROR_OPERATION_ABORTED (mostly as a success).
+  // That is an interrupt for the console's handler, not the end of input.
+  // (ReadFile reports the same cut-off read as a success with no error at
+  // all, which is why the console is not read with ReadFile.)
+  if (text.empty() && last_error == kConsoleReadAborted) return ConsoleRead::Again;
+  if (!succeeded) return ConsoleRead::Failure;
+  if (text.empty()) return ConsoleRead::End;
+  // Ctrl+Z first in what a read returns (typed at the start of a line, then
+  // Enter) is a console's end of input. ReadFile turns it into a read of
+  // nothing; ReadConsoleW hands the character over.
+  if (text.front() == u'\x1a') return ConsoleRead::End;
+  return ConsoleRead::Text;
+}
+
+}  // namespace wv::detail
