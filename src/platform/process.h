@@ -112,8 +112,9 @@ struct SpawnedProcess {
 
 // Starts the program without a console window of its own (Windows) or in a
 // session of its own, with no controlling terminal (POSIX), so that nothing
-// the terminal sends (Ctrl+C, a job-control stop, a hang-up) reaches it. It inherits its three standard streams and nothing else of
-// ours. A failure leaves no handle or descriptor behind.
+// the terminal sends (Ctrl+C, a job-control stop, a hang-up) reaches it. It
+// inherits its three standard streams and nothing else of ours. A failure
+// leaves no handle or descriptor behind.
 std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request);
 
 }  // namespace wv
