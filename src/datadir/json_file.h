@@ -20,13 +20,13 @@ namespace wv {
 // it is decoded.
 inline constexpr std::size_t kMaxPublishedFileBytes = 1024 * 1024;
 
-// What one poll reads at most, the index included: some 8,000 real status
+// What one poll reads at most, the index included: some 4,000 real status
 // files. It bounds what a poll keeps and shows (the snapshot, and a screen of
 // it next to the last one), and how long a directory full of large files, or
 // one large file listed many times, keeps the stop waiting. With the cap
 // above, it holds the host's peak resident memory under 64 MiB whatever the
 // directory holds.
-inline constexpr std::size_t kPollReadBytes = 8 * 1024 * 1024;
+inline constexpr std::size_t kPollReadBytes = 4 * 1024 * 1024;
 
 // What every file a poll opens, or fails to open, takes of that ceiling at
 // least: a real status file's size. Otherwise an index listing millions of
