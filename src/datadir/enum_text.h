@@ -15,6 +15,9 @@ struct EnumText {
   E value;
   std::string_view text;
 };
+// Spelt out for compilers that do not yet deduce an aggregate's arguments.
+template <class E>
+EnumText(E, std::string_view) -> EnumText<E>;
 
 // True when `texts` lists E's values from the first, each once, in the
 // enum's order, so that a text's position is its value.
