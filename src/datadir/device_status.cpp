@@ -10,15 +10,19 @@ namespace {
 
 // ---- Words ----
 
-constexpr std::string_view kSessionWords[] = {"idle", "spoofing", "lost"};
-constexpr std::string_view kTransportWords[] = {"usb", "wireless", "unknown"};
-constexpr std::string_view kProvenanceWords[] = {"vpn-sync", "manual", "from-app", "unknown"};
-constexpr std::string_view kMotionWords[] = {"still", "route", "steering", "unknown"};
+// A word's position in its set is its value: the reader stores it as one.
+static_assert(in_enum_order(kSessionWords) && in_enum_order(kTransportWords) && in_enum_order(kProvenanceWords) &&
+              in_enum_order(kMotionWords));
 
-constexpr WordSet kSession{kSessionWords, UnknownWord::Invalid};
-constexpr WordSet kTransport{kTransportWords, UnknownWord::Last};
-constexpr WordSet kProvenance{kProvenanceWords, UnknownWord::Last};
-constexpr WordSet kMotion{kMotionWords, UnknownWord::Last};
+constexpr auto kSessionTexts = texts_of(kSessionWords);
+constexpr auto kTransportTexts = texts_of(kTransportWords);
+constexpr auto kProvenanceTexts = texts_of(kProvenanceWords);
+constexpr auto kMotionTexts = texts_of(kMotionWords);
+
+constexpr WordSet kSession{kSessionTexts, UnknownWord::Invalid};
+constexpr WordSet kTransport{kTransportTexts, UnknownWord::Last};
+constexpr WordSet kProvenance{kProvenanceTexts, UnknownWord::Last};
+constexpr WordSet kMotion{kMotionTexts, UnknownWord::Last};
 
 // ---- Nested records ----
 

@@ -1,6 +1,7 @@
 #pragma once
 // devices/<udid>/status.json: what the agent publishes about one device.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -8,15 +9,43 @@
 #include <string_view>
 
 #include "datadir/decode_error.h"
+#include "datadir/enum_text.h"
 #include "datadir/json_file.h"
 
 namespace wv {
 
-// Each word set's values stand in the order of its words in the file.
-enum class SessionReport { Idle, Spoofing, Lost };      // "idle", "spoofing", "lost"
-enum class Transport { Usb, Wireless, Unknown };        // "usb", "wireless", "unknown"
-enum class Provenance { VpnSync, Manual, FromApp, Unknown };  // "vpn-sync", "manual", "from-app", "unknown"
-enum class Motion { Still, Route, Steering, Unknown };  // "still", "route", "steering", "unknown"
+// The word sets, each with the words the file writes for its values, in the
+// enum's order (the build checks it). Where an unknown word is allowed it
+// reads as the last value, so "unknown" stays last.
+enum class SessionReport { Idle, Spoofing, Lost };
+inline constexpr std::array kSessionWords{
+    EnumText{SessionReport::Idle, "idle"},
+    EnumText{SessionReport::Spoofing, "spoofing"},
+    EnumText{SessionReport::Lost, "lost"},
+};
+
+enum class Transport { Usb, Wireless, Unknown };
+inline constexpr std::array kTransportWords{
+    EnumText{Transport::Usb, "usb"},
+    EnumText{Transport::Wireless, "wireless"},
+    EnumText{Transport::Unknown, "unknown"},
+};
+
+enum class Provenance { VpnSync, Manual, FromApp, Unknown };
+inline constexpr std::array kProvenanceWords{
+    EnumText{Provenance::VpnSync, "vpn-sync"},
+    EnumText{Provenance::Manual, "manual"},
+    EnumText{Provenance::FromApp, "from-app"},
+    EnumText{Provenance::Unknown, "unknown"},
+};
+
+enum class Motion { Still, Route, Steering, Unknown };
+inline constexpr std::array kMotionWords{
+    EnumText{Motion::Still, "still"},
+    EnumText{Motion::Route, "route"},
+    EnumText{Motion::Steering, "steering"},
+    EnumText{Motion::Unknown, "unknown"},
+};
 
 struct DeviceSummary {
   std::string name;

@@ -12,15 +12,21 @@
 
 namespace wv {
 
-// An agent never writes a file this large; refusing bigger ones keeps a
-// stray or hostile file from making the host hold it in memory.
-inline constexpr std::size_t kMaxPublishedFileBytes = 16 * 1024 * 1024;
+// An agent never writes a file this large: a status file is about a
+// kilobyte, an index of a thousand devices about 60 KB. Refusing bigger ones
+// keeps a stray or hostile file from costing the host more than a bounded
+// amount: the JSON library's error message, after a long run of white space,
+// costs some forty times the run, so a 1 MiB file can cost some 40 MiB while
+// it is decoded.
+inline constexpr std::size_t kMaxPublishedFileBytes = 1024 * 1024;
 
-// What one poll reads at most, the index included. Real status files are
-// about a kilobyte, so this is some 30,000 devices; it keeps a directory full
-// of huge files, or one huge file listed many times, from making a poll hold
-// or decode more than this, and so from keeping the stop waiting.
-inline constexpr std::size_t kPollReadBytes = 32 * 1024 * 1024;
+// What one poll reads at most, the index included: some 4,000 real status
+// files. It bounds what a poll keeps and shows (the snapshot, and a screen of
+// it next to the last one), and how long a directory full of large files, or
+// one large file listed many times, keeps the stop waiting. With the cap
+// above, it holds the host's peak resident memory under 64 MiB whatever the
+// directory holds.
+inline constexpr std::size_t kPollReadBytes = 4 * 1024 * 1024;
 
 // What every file a poll opens, or fails to open, takes of that ceiling at
 // least: a real status file's size. Otherwise an index listing millions of

@@ -2,101 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
 #include <array>
 #include <string>
-
-// The lexer and parser members specialised below are copies of nlohmann-json 3.11's;
-// another version must be checked against them before it is built.
-#if NLOHMANN_JSON_VERSION_MAJOR != 3 || NLOHMANN_JSON_VERSION_MINOR != 11
-#error "check the lexer specialisations in json_reader.cpp against this nlohmann-json"
-#endif
-
-namespace wv {
-namespace {
-
-// The text as nlohmann's lexer reads it, a byte at a time. A type of our own,
-// so that the lexer members specialised below serve this reader only.
-class JsonInput {
- public:
-  using char_type = char;
-
-  explicit JsonInput(std::string_view text) : next_(text.data()), end_(text.data() + text.size()) {}
-
-  std::char_traits<char>::int_type get_character() noexcept {
-    if (next_ == end_) return std::char_traits<char>::eof();
-    return std::char_traits<char>::to_int_type(*next_++);
-  }
-  std::size_t remaining() const noexcept { return static_cast<std::size_t>(end_ - next_); }
-
- private:
-  const char* next_;
-  const char* end_;
-};
-
-}  // namespace
-}  // namespace wv
-
-// The lexer keeps the raw bytes of the token it is reading, only to quote
-// them in its error messages. Nothing resets them but the start of a string
-// or a number, so they grow with a long string, a run of white space or an
-// array of nulls, and an error then copies them several times over, each
-// control character spelt out in eight bytes: a 16 MiB file could cost half
-// a gigabyte. For this reader the lexer keeps no raw bytes; an error reports
-// its position only.
-//
-// It decodes each string into one buffer, which std::string would double on
-// its way up to a long string's size, briefly holding both copies and ending
-// with up to twice the room. Here the buffer is given room for what is left of
-// the text (no token can outgrow it) once, when the first token starts and
-// again only after a string has taken it (see decode_text); pages of that room
-// no token reaches are never touched. The lexer's append per byte then never
-// grows it.
-NLOHMANN_JSON_NAMESPACE_BEGIN
-namespace detail {
-
-template <>
-void lexer<::nlohmann::json, ::wv::JsonInput>::reset() noexcept {
-  token_buffer.clear();
-  // The token's first byte has been read already.
-  const std::size_t room = ia.remaining() + 1;
-  if (token_buffer.capacity() < room) token_buffer.reserve(room);
-}
-
-template <>
-inline void lexer<::nlohmann::json, ::wv::JsonInput>::add(char_int_type c) {
-  token_buffer.push_back(static_cast<char>(c));
-}
-
-// The parser asks for each token here. Flattened, the lexer's string and
-// number loops are compiled in one piece, their append per byte inlined
-// rather than left as a call.
-template <>
-[[gnu::flatten]] parser<::nlohmann::json, ::wv::JsonInput>::token_type
-parser<::nlohmann::json, ::wv::JsonInput>::get_token() {
-  return last_token = m_lexer.scan();
-}
-
-// Lines and columns are not counted either: an error gives its byte position.
-template <>
-lexer<::nlohmann::json, ::wv::JsonInput>::char_int_type lexer<::nlohmann::json, ::wv::JsonInput>::get() {
-  ++position.chars_read_total;
-  if (next_unget) {
-    next_unget = false;
-  } else {
-    current = ia.get_character();
-  }
-  return current;
-}
-
-template <>
-void lexer<::nlohmann::json, ::wv::JsonInput>::unget() {
-  next_unget = true;
-  --position.chars_read_total;
-}
-
-}  // namespace detail
-NLOHMANN_JSON_NAMESPACE_END
 
 namespace wv {
 
@@ -166,7 +73,7 @@ class RecordReader {
   bool end_array() { return close(); }
   bool key(json::string_t& k);
 
-  bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) {
+  bool parse_error(std::size_t position, const std::string&, const json::exception&) {
     return fail_document("not well-formed JSON at byte " + std::to_string(position));
   }
 
@@ -479,14 +386,8 @@ class RecordReader {
   DecodeError error_;
 };
 
-// Keys are short; the bytes of one whose signature matches are compared here
-// one by one rather than through a call to memcmp.
-bool same_key(const Field& field, std::uint32_t signature, const std::string& key) {
-  if (field.signature != signature || field.key.size() != key.size()) return false;
-  for (std::size_t i = 0; i < key.size(); ++i) {
-    if (field.key[i] != key[i]) return false;
-  }
-  return true;
+bool same_key(const Field& field, std::uint32_t signature, std::string_view key) {
+  return field.signature == signature && field.key == key;
 }
 
 bool RecordReader::key(json::string_t& k) {
@@ -529,13 +430,16 @@ std::expected<void, DecodeError> read(std::string_view text, const RecordTable* 
   // anything after one through. A raw NUL is never valid JSON (not even
   // inside a string), so refusing it outright changes nothing else.
   if (text.find('\0') != std::string_view::npos) return decode_failure("a NUL byte");
+  // The lexer keeps the raw text of the token it is reading, for its error
+  // messages, and a run of white space, structure or literals is one token to
+  // it: an error after a long run costs some forty times the run's size. The
+  // cap on a published file's size bounds that (see json_file.h).
   RecordReader reader(table, record, limits);
-  // What json::sax_parse does, with this reader's input. Strict: nothing but
-  // whitespace may follow the value. The reader's parse_error returns false,
-  // so nlohmann reports failures and never throws.
-  nlohmann::detail::parser<json, JsonInput> parser(JsonInput(text), nullptr, /*allow_exceptions_=*/false,
-                                                   /*skip_comments=*/false);
-  if (!parser.sax_parse(&reader, /*strict=*/true)) return std::unexpected(reader.take_error());
+  // Strict: nothing but white space may follow the value. Failures come to
+  // the reader's parse_error, which returns false, so nothing is thrown.
+  if (!json::sax_parse(text.begin(), text.end(), &reader, json::input_format_t::json, /*strict=*/true)) {
+    return std::unexpected(reader.take_error());
+  }
   return {};
 }
 

@@ -56,16 +56,7 @@ Decoded<bool> decode_bool(JsonToken& v) {
 
 Decoded<std::string> decode_text(JsonToken& v) {
   if (v.kind != JsonKind::String) return expected_but("a string", v);
-  std::string& text = *v.text;
-  // The text is the reader's buffer, which has room for the rest of the file.
-  // A text that fills most of it takes it whole; any other is copied, so that
-  // the record holds no more than it needs, and a long one then lets the
-  // buffer go, to be made again only as large as what is left to read.
-  if (text.size() >= text.capacity() / 4 * 3) return std::move(text);
-  std::string copy = text;
-  constexpr std::size_t kLongText = 64 * 1024;
-  if (text.size() >= kLongText) std::string().swap(text);
-  return copy;
+  return *v.text;
 }
 
 Decoded<std::size_t> word_position(std::string_view word, const WordSet& set) {

@@ -35,14 +35,14 @@ enum class JsonKind : std::uint8_t {
 };
 
 // One value as the reader meets it: a scalar whole, or the start of an array
-// or an object. A rule may take the text of a string.
+// or an object.
 struct JsonToken {
   JsonKind kind = JsonKind::Null;
   bool boolean = false;
   std::uint64_t unsigned_value = 0;
   std::int64_t negative_value = 0;
   double float_value = 0;
-  std::string* text = nullptr;
+  const std::string* text = nullptr;
 };
 
 // ---- Value rules ----------------------------------------------------------

@@ -21,7 +21,6 @@ Snapshot load_snapshot_at(const std::filesystem::path& dir, Duration stale_after
   // poll's files have been read, before the screen is built.
   PublishedFiles files;
   DeviceIndex index = read_index(dir, files);
-  StatusPaths paths(dir);
   // Room for the devices an index usually lists, not for whatever a hostile
   // one might: the ceiling, not the index, bounds how many are kept.
   constexpr std::size_t kUsualDevices = 1024;
@@ -29,7 +28,7 @@ Snapshot load_snapshot_at(const std::filesystem::path& dir, Duration stale_after
   for (const DeviceRef& ref : index.devices) {
     // Each status is decoded where the snapshot keeps it.
     DeviceView& view = snapshot.emplace_back();
-    const bool read = read_status_file(paths.of(ref.udid), files, view.status);
+    const bool read = read_status_file(status_path(dir, ref.udid).native(), files, view.status);
     // A file that would have taken the poll past its ceiling is left out like
     // an unreadable one, and so is every device after it.
     if (!read || files.spent()) {

@@ -1,6 +1,6 @@
 #include "host/status_screen.h"
 
-#include <cstring>
+#include <array>
 
 #include "platform/utf8.h"
 
@@ -10,6 +10,22 @@ namespace {
 
 constexpr std::size_t kLabelWidth = 24;
 constexpr std::size_t kShortUdidBytes = 8;
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// How the screen shows each word, value for value as device_status.h lists
+// the words: a set whose words and labels part ways fails the build.
+constexpr std::array kSessionLabels{
+    EnumText{SessionReport::Idle, "Idle"},
+    EnumText{SessionReport::Spoofing, "Spoofing"},
+    EnumText{SessionReport::Lost, "Lost"},
+};
+constexpr std::array kTransportLabels{
+    EnumText{Transport::Usb, "Usb"},
+    EnumText{Transport::Wireless, "Wireless"},
+    EnumText{Transport::Unknown, "Unknown"},
+};
+static_assert(same_values(kSessionLabels, kSessionWords));
+static_assert(same_values(kTransportLabels, kTransportWords));
 
 bool is_white_space(char32_t c) {
   // Unicode's White_Space property.
@@ -25,91 +41,30 @@ bool is_plain(char byte) { return byte >= 0x20 && byte < 0x7F; }
 
 bool is_continuation_byte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-
-// Calls plain(run) for each run of printable ASCII and other(bytes, shown)
-// for each character after it, where `shown` is false for a control
-// character or a byte that begins no well-formed sequence: those are shown as
-// U+FFFD.
-template <class Plain, class Other>
-void scan_shown(std::string_view text, Plain&& plain, Other&& other) {
+// Appends text from a file, for the terminal: each control character, and
+// each byte that begins no well-formed sequence, becomes U+FFFD. Returns the
+// number of characters (scalar values) appended.
+std::size_t append_shown(std::string& out, std::string_view text) {
+  std::size_t count = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t run = pos;
     while (run < text.size() && is_plain(text[run])) ++run;
-    if (run > pos) {
-      plain(text.substr(pos, run - pos));
-      pos = run;
-      if (pos == text.size()) break;
-    }
+    out.append(text, pos, run - pos);
+    count += run - pos;
+    pos = run;
+    if (pos == text.size()) break;
     char32_t c = 0;
-    std::size_t n = utf8_sequence_length(text, pos, &c);
-    if (n == 0) {
-      other(text.substr(pos, 1), false);
-      pos += 1;
+    const std::size_t n = utf8_sequence_length(text, pos, &c);
+    if (n == 0 || is_control(c)) {
+      out += kReplacement;
     } else {
-      other(text.substr(pos, n), !is_control(c));
-      pos += n;
+      out.append(text, pos, n);
     }
+    pos += n == 0 ? 1 : n;
+    ++count;
   }
-}
-
-// Writes a screen into memory sized beforehand from an upper bound of its
-// length, so that nothing is checked or moved as it grows.
-class ScreenWriter {
- public:
-  explicit ScreenWriter(char* out) : start_(out), out_(out) {}
-
-  void put(std::string_view text) {
-    std::memcpy(out_, text.data(), text.size());
-    out_ += text.size();
-  }
-  void put(char c) { *out_++ = c; }
-  void pad(std::size_t count) {
-    std::memset(out_, ' ', count);
-    out_ += count;
-  }
-
-  // Text from a file, for the terminal: each control character and each byte
-  // that begins no well-formed sequence becomes U+FFFD. Returns the number of
-  // characters (scalar values) written.
-  std::size_t put_shown(std::string_view text) {
-    std::size_t count = 0;
-    scan_shown(
-        text,
-        [&](std::string_view run) {
-          put(run);
-          count += run.size();
-        },
-        [&](std::string_view character, bool shown) {
-          put(shown ? character : kReplacement);
-          ++count;
-        });
-    return count;
-  }
-
-  std::size_t written() const { return static_cast<std::size_t>(out_ - start_); }
-
- private:
-  char* start_;
-  char* out_;
-};
-
-// The bytes that put_shown writes for `text`.
-[[gnu::noinline]] std::size_t shown_size(std::string_view text) {
-  std::size_t size = 0;
-  scan_shown(
-      text, [&](std::string_view run) { size += run.size(); },
-      [&](std::string_view character, bool shown) { size += shown ? character.size() : kReplacement.size(); });
-  return size;
-}
-
-// No less than the bytes that put_shown writes for `text`: three for each
-// byte of a short text (U+FFFD for a lone byte), the exact count for a long one.
-inline std::size_t shown_size_bound(std::string_view text) {
-  constexpr std::size_t kMeasuredFrom = 4096;
-  if (text.size() < kMeasuredFrom) [[likely]] return 3 * text.size();
-  return shown_size(text);
+  return count;
 }
 
 // Trimmed from each end only as far as the white space goes. The last
@@ -117,9 +72,6 @@ inline std::size_t shown_size_bound(std::string_view text) {
 // continuation byte; if the bytes from there do not make exactly one
 // well-formed character, the last byte stands alone (shown as U+FFFD).
 std::string_view trim_white_space(std::string_view text) {
-  // Most names begin and end with a printable ASCII character other than space.
-  auto solid = [](char byte) { return byte > 0x20 && byte < 0x7F; };
-  if (text.empty() || (solid(text.front()) && solid(text.back()))) return text;
   std::size_t begin = 0;
   while (begin < text.size()) {
     char32_t c = 0;
@@ -138,43 +90,43 @@ std::string_view trim_white_space(std::string_view text) {
   return text.substr(begin, end - begin);
 }
 
-// The device's label; returns its length in characters.
-std::size_t put_label(ScreenWriter& out, const DeviceStatusFile& status) {
+// Appends the device's label; returns its length in characters.
+std::size_t append_label(std::string& out, const DeviceStatusFile& status) {
   if (status.report.device) {
     std::string_view name = trim_white_space(status.report.device->name);
-    if (!name.empty()) return out.put_shown(name);
+    if (!name.empty()) return append_shown(out, name);
   }
   std::string_view udid = status.udid;
   // Cut by bytes, but never inside a character.
   if (udid.size() > kShortUdidBytes && !is_continuation_byte(udid[kShortUdidBytes])) {
     udid = udid.substr(0, kShortUdidBytes);
   }
-  out.put("Device ");
-  std::size_t count = out.put_shown(udid);
-  out.put("…");
-  return count + 8;
+  out += "Device ";
+  const std::size_t count = append_shown(out, udid);
+  out += "…";
+  return std::string_view("Device ").size() + count + 1;
 }
 
-// No less than the label's length in bytes.
-std::size_t label_size_bound(const DeviceStatusFile& status) {
-  const std::string_view name = status.report.device ? std::string_view(status.report.device->name) : "";
-  return shown_size_bound(name) + shown_size_bound(status.udid) + 16;
-}
-
-// No less than the screen's length, so that it is built without regrowing,
-// with a byte to spare for the line feed that follows it when it is written.
-std::size_t screen_size_bound(const Snapshot& snapshot) {
-  // The longest state label and the no-devices text, or per device the
-  // padding, the labels, the stale mark and the line prefixes.
-  constexpr std::size_t kFixed = 160;
-  constexpr std::size_t kPerDevice = 160;
-  std::size_t size = kFixed;
-  for (const DeviceView& view : snapshot) {
-    const StatusReport& report = view.status.report;
-    size += kPerDevice + label_size_bound(view.status) + shown_size_bound(report.remediation) +
-            shown_size_bound(report.error ? std::string_view(*report.error) : std::string_view());
+// "  <label, padded to 24> <session> / <transport>[  [stale — …]]", then the
+// remediation's "->" line and the error's "!" line where there are any.
+void append_device(std::string& out, const DeviceView& view) {
+  const StatusReport& report = view.status.report;
+  out += "\n  ";
+  const std::size_t width = append_label(out, view.status);
+  if (width < kLabelWidth) out.append(kLabelWidth - width, ' ');
+  out += ' ';
+  out += session_label(view.stale ? SessionReport::Idle : report.session);
+  out += " / ";
+  out += transport_label(report.transport);
+  if (view.stale) out += "  [stale — agent not publishing]";
+  if (!report.remediation.empty()) {
+    out += "\n      -> ";
+    append_shown(out, report.remediation);
   }
-  return size;
+  if (report.error) {
+    out += "\n      !  ";
+    append_shown(out, *report.error);
+  }
 }
 
 }  // namespace
@@ -191,71 +143,24 @@ std::string_view agent_state_label(AgentState state) {
   return "stopped (auto-restart gave up — needs a manual restart)";
 }
 
-std::string_view session_label(SessionReport session) {
-  switch (session) {
-    case SessionReport::Idle:
-      return "Idle";
-    case SessionReport::Spoofing:
-      return "Spoofing";
-    case SessionReport::Lost:
-      break;
-  }
-  return "Lost";
-}
+std::string_view session_label(SessionReport session) { return text_of(kSessionLabels, session); }
 
-std::string_view transport_label(Transport transport) {
-  switch (transport) {
-    case Transport::Usb:
-      return "Usb";
-    case Transport::Wireless:
-      return "Wireless";
-    case Transport::Unknown:
-      break;
-  }
-  return "Unknown";
-}
+std::string_view transport_label(Transport transport) { return text_of(kTransportLabels, transport); }
 
 std::string device_display_name(const DeviceStatusFile& status) {
   std::string label;
-  label.resize_and_overwrite(label_size_bound(status), [&](char* data, std::size_t) {
-    ScreenWriter out(data);
-    put_label(out, status);
-    return out.written();
-  });
+  append_label(label, status);
   return label;
 }
 
 std::string render_screen(AgentState state, const Snapshot& snapshot) {
-  std::string text;
-  text.resize_and_overwrite(screen_size_bound(snapshot), [&](char* data, std::size_t) {
-    ScreenWriter out(data);
-    out.put("agent: ");
-    out.put(agent_state_label(state));
-    if (snapshot.empty()) {
-      out.put("   (no devices yet — connect, unlock, and trust an iPhone over USB)");
-      return out.written();
-    }
-    for (const DeviceView& view : snapshot) {
-      const StatusReport& report = view.status.report;
-      out.put("\n  ");
-      std::size_t width = put_label(out, view.status);
-      if (width < kLabelWidth) out.pad(kLabelWidth - width);
-      out.put(' ');
-      out.put(view.stale ? session_label(SessionReport::Idle) : session_label(report.session));
-      out.put(" / ");
-      out.put(transport_label(report.transport));
-      if (view.stale) out.put("  [stale — agent not publishing]");
-      if (!report.remediation.empty()) {
-        out.put("\n      -> ");
-        out.put_shown(report.remediation);
-      }
-      if (report.error) {
-        out.put("\n      !  ");
-        out.put_shown(*report.error);
-      }
-    }
-    return out.written();
-  });
+  std::string text = "agent: ";
+  text += agent_state_label(state);
+  if (snapshot.empty()) {
+    text += "   (no devices yet — connect, unlock, and trust an iPhone over USB)";
+    return text;
+  }
+  for (const DeviceView& view : snapshot) append_device(text, view);
   return text;
 }
 
@@ -264,10 +169,10 @@ StatusScreen::StatusScreen(Writer writer) : writer_(std::move(writer)) {}
 bool StatusScreen::refresh(AgentState state, const Snapshot& snapshot) {
   std::string text = render_screen(state, snapshot);
   if (last_printed_ && *last_printed_ == text) return true;
-  // The line feed goes on for the write only, into the room that
-  // render_screen left for it, so the screen is never copied.
+  // The line feed goes on for the write only, so that the screen kept is the
+  // text without it.
   text.push_back('\n');
-  bool written = writer_(text);
+  const bool written = writer_(text);
   text.pop_back();
   if (!written) return false;
   last_printed_ = std::move(text);

@@ -134,24 +134,5 @@ TEST(DataDirPaths, JoinWithOneSeparatorAndInsertTheUdidUnchanged) {
   }
 }
 
-// A poll builds its status paths by concatenation where that is safe; every
-// udid must come out as the standard path-append rule joins it.
-TEST(DataDirPaths, StatusPathsOfAPollJoinAsThePathAppendRuleDoes) {
-  const std::vector<std::string> dirs =
-      kIsWindows ? std::vector<std::string>{"D:\\gps", "D:\\gps\\", "D:/gps/", "gps", "", "\\\\srv\\share"}
-                 : std::vector<std::string>{"/srv/gps", "/srv/gps/", "gps", "", "/"};
-  const std::vector<std::string> udids = {
-      "", "a", "a/", "a//", "/abs", "//x", "a/b", ".", "..", "a\\b", "a\\", "\\x", "\\\\srv\\s",
-      "C:x", "C:\\x", "x:y", ":", "iPhone de Jos\xC3\xA9", std::string("A\0B", 3),
-  };
-  for (const auto& dir : dirs) {
-    StatusPaths paths{fs::path(native(dir))};
-    for (const auto& udid : udids) {
-      const fs::path rule = fs::path(native(dir)) / native("devices") / native(udid) / native("status.json");
-      EXPECT_EQ(paths.of(udid), rule.native()) << "\"" << dir << "\" + \"" << udid << "\"";
-    }
-  }
-}
-
 }  // namespace
 }  // namespace wv

@@ -27,7 +27,7 @@ TEST(PublishedFile, ReadsWhileAnotherHandleHoldsItOpenForWriting) {
   EXPECT_EQ(read_index(dir.path()).devices.size(), 1u);
 }
 
-TEST(PublishedFile, OnlyRegularFilesOfAtMost16MiBAreRead) {
+TEST(PublishedFile, OnlyRegularFilesUpToTheCapAreRead) {
   test::ScratchDir dir;
   PublishedFiles files;
   EXPECT_EQ(files.read((dir / "none").native()).error(), ReadFailure::Missing);
@@ -44,18 +44,17 @@ TEST(PublishedFile, OnlyRegularFilesOfAtMost16MiBAreRead) {
 }
 
 TEST(PublishedFile, AFileOverWhatIsLeftOfThePollsCeilingSpendsThePoll) {
+  static_assert(kPollReadBytes % kMaxPublishedFileBytes == 0 && kPollReadBytes / kMaxPublishedFileBytes >= 2);
   test::ScratchDir dir;
-  const std::size_t mib = 1024 * 1024;
-  auto ten = dir.write("ten", std::string(10 * mib, ' ')).native();
-  auto eleven = dir.write("eleven", std::string(11 * mib + 1, ' ')).native();
+  auto full = dir.write("full", std::string(kMaxPublishedFileBytes, ' ')).native();
+  auto half = dir.write("half", std::string(kMaxPublishedFileBytes / 2 + 1, ' ')).native();
   auto small = dir.write("small", "{}").native();
   PublishedFiles files;
-  EXPECT_TRUE(files.read(ten));
-  EXPECT_TRUE(files.read(ten));
-  // 20 MiB read, 12 left: 11 MiB and a byte still fits, then 1 MiB is left.
-  EXPECT_TRUE(files.read(eleven));
+  for (std::size_t i = 1; i < kPollReadBytes / kMaxPublishedFileBytes; ++i) EXPECT_TRUE(files.read(full));
+  // One file's cap is left: half of it and a byte still fits, then less than half is left.
+  EXPECT_TRUE(files.read(half));
   EXPECT_FALSE(files.spent());
-  EXPECT_EQ(files.read(ten).error(), ReadFailure::TooLarge);
+  EXPECT_EQ(files.read(full).error(), ReadFailure::TooLarge);
   EXPECT_TRUE(files.spent());
   EXPECT_FALSE(files.read(small)) << "nothing more is read in a spent poll";
 }

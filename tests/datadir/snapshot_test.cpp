@@ -94,21 +94,36 @@ std::string status_of_size(const std::string& udid, std::size_t size) {
   return text + "\"}";
 }
 
-TEST(Snapshot, APollReadsAtMost32MiBAndLeavesOutEveryDevicePastThat) {
+TEST(Snapshot, APollReadsAtMostItsCeilingAndLeavesOutEveryDevicePastThat) {
   test::ScratchDir dir;
-  publish(dir, {"over", "A", "B", "C", "D"});
+  // The index, "over" and A are small: each takes the least a file takes.
+  // Files at the cap fill the poll up to less than one more, and C the rest.
+  std::size_t left = kPollReadBytes - 3 * kLeastFileBytes;
+  std::vector<std::string> full;
+  while (left >= kMaxPublishedFileBytes) {
+    full.push_back("B" + std::to_string(full.size()));
+    left -= kMaxPublishedFileBytes;
+  }
+  ASSERT_GE(left, kLeastFileBytes);
+  std::vector<std::string> listed{"over", "A"};
+  listed.insert(listed.end(), full.begin(), full.end());
+  listed.insert(listed.end(), {"C", "D"});
+  publish(dir, listed);
   // Over the cap of one file: refused on its own, without being read.
   dir.write("devices/over/status.json", status_of_size("over", kMaxPublishedFileBytes + 1));
   dir.write("devices/A/status.json", status_json("A"));
-  dir.write("devices/B/status.json", status_of_size("B", kMaxPublishedFileBytes));
-  // The index, "over" and A are small: each takes the least a file takes.
-  const std::size_t rest = kPollReadBytes - 3 * kLeastFileBytes - kMaxPublishedFileBytes;
-  dir.write("devices/C/status.json", status_of_size("C", rest));
+  for (const std::string& udid : full) {
+    dir.write("devices/" + udid + "/status.json", status_of_size(udid, kMaxPublishedFileBytes));
+  }
+  dir.write("devices/C/status.json", status_of_size("C", left));
   dir.write("devices/D/status.json", status_json("D"));
-  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"A", "B", "C"}))
-      << "32 MiB exactly: only D is past the ceiling";
-  dir.write("devices/C/status.json", status_of_size("C", rest + 1));
-  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), (std::vector<std::string>{"A", "B"}))
+  std::vector<std::string> kept{"A"};
+  kept.insert(kept.end(), full.begin(), full.end());
+  kept.push_back("C");
+  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), kept) << "the ceiling exactly: only D is past it";
+  dir.write("devices/C/status.json", status_of_size("C", left + 1));
+  kept.pop_back();
+  EXPECT_EQ(udids(load_snapshot(dir.path(), Duration::seconds(20))), kept)
       << "a byte more: C and everything after it are past the ceiling";
 }
 
