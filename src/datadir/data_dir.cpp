@@ -25,7 +25,13 @@ std::filesystem::path index_path(const std::filesystem::path& dir) {
 }
 
 std::filesystem::path status_path(const std::filesystem::path& dir, std::string_view udid) {
-  return dir / native_from_utf8("devices") / native_from_utf8(udid) / native_from_utf8("status.json");
+  // Appended in place, with no path made for each step: a poll builds one
+  // for every device it lists.
+  std::filesystem::path path = dir;
+  path /= native_from_utf8("devices");
+  path /= native_from_utf8(udid);
+  path /= native_from_utf8("status.json");
+  return path;
 }
 
 }  // namespace wv

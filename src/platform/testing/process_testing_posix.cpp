@@ -73,7 +73,8 @@ std::vector<std::string> describe_signal_state() {
   for (int signal = 1; signal < NSIG; ++signal) {
     if (sigismember(&blocked, signal) != 1) continue;
     const char* name = ::sigabbrev_np(signal);
-    line += " " + (name != nullptr ? std::string(name) : std::to_string(signal));
+    line += ' ';
+    line += name != nullptr ? std::string(name) : std::to_string(signal);
   }
   out.push_back(line == "blocked" ? "blocked none" : line);
   return out;
