@@ -29,6 +29,11 @@ while IFS=$'\t' read -r name what; do
   exec 3> "$fifo"
   # The first screen, then three more polls that read and decode it all again.
   for _ in $(seq 100); do grep -q '^agent: ' "$dir/out-$name" && break; sleep 0.1; done
+  later=$dir/data/$name/later
+  if [ -f "$later" ]; then
+    sleep 1.5
+    cp "$later" "$dir/data/$name/$(cat "$dir/data/$name/later-path")"
+  fi
   sleep 3
   peak=$(peak_kib "$host_pid")
   echo >&3

@@ -3,6 +3,7 @@
 #include "datadir/data_dir.h"
 #include "datadir/json_reader.h"
 #include "datadir/json_rules.h"
+#include "datadir/word_set.h"
 
 namespace wv {
 
@@ -10,14 +11,10 @@ namespace {
 
 // ---- Words ----
 
-// A word's position in its set is its value: the reader stores it as one.
-static_assert(in_enum_order(kSessionWords) && in_enum_order(kTransportWords) && in_enum_order(kProvenanceWords) &&
-              in_enum_order(kMotionWords));
-
-constexpr auto kSessionTexts = texts_of(kSessionWords);
-constexpr auto kTransportTexts = texts_of(kTransportWords);
-constexpr auto kProvenanceTexts = texts_of(kProvenanceWords);
-constexpr auto kMotionTexts = texts_of(kMotionWords);
+constexpr auto kSessionTexts = words_of<SessionReport>();
+constexpr auto kTransportTexts = words_of<Transport>();
+constexpr auto kProvenanceTexts = words_of<Provenance>();
+constexpr auto kMotionTexts = words_of<Motion>();
 
 constexpr WordSet kSession{kSessionTexts, UnknownWord::Invalid};
 constexpr WordSet kTransport{kTransportTexts, UnknownWord::Last};

@@ -1,7 +1,6 @@
 #pragma once
 // devices/<udid>/status.json: what the agent publishes about one device.
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -9,43 +8,55 @@
 #include <string_view>
 
 #include "datadir/decode_error.h"
-#include "datadir/enum_text.h"
 #include "datadir/json_file.h"
 
 namespace wv {
 
-// The word sets, each with the words the file writes for its values, in the
-// enum's order (the build checks it). Where an unknown word is allowed it
-// reads as the last value, so "unknown" stays last.
+// The word sets. Each value's word, as the files write it, is its case in
+// word_of (see word_set.h). Where an unknown word is allowed it reads as the
+// last value, so "unknown" stays last.
 enum class SessionReport { Idle, Spoofing, Lost };
-inline constexpr std::array kSessionWords{
-    EnumText{SessionReport::Idle, "idle"},
-    EnumText{SessionReport::Spoofing, "spoofing"},
-    EnumText{SessionReport::Lost, "lost"},
-};
-
 enum class Transport { Usb, Wireless, Unknown };
-inline constexpr std::array kTransportWords{
-    EnumText{Transport::Usb, "usb"},
-    EnumText{Transport::Wireless, "wireless"},
-    EnumText{Transport::Unknown, "unknown"},
-};
-
 enum class Provenance { VpnSync, Manual, FromApp, Unknown };
-inline constexpr std::array kProvenanceWords{
-    EnumText{Provenance::VpnSync, "vpn-sync"},
-    EnumText{Provenance::Manual, "manual"},
-    EnumText{Provenance::FromApp, "from-app"},
-    EnumText{Provenance::Unknown, "unknown"},
-};
-
 enum class Motion { Still, Route, Steering, Unknown };
-inline constexpr std::array kMotionWords{
-    EnumText{Motion::Still, "still"},
-    EnumText{Motion::Route, "route"},
-    EnumText{Motion::Steering, "steering"},
-    EnumText{Motion::Unknown, "unknown"},
-};
+
+constexpr std::string_view word_of(SessionReport value) {
+  switch (value) {
+    case SessionReport::Idle: return "idle";
+    case SessionReport::Spoofing: return "spoofing";
+    case SessionReport::Lost: return "lost";
+  }
+  return {};
+}
+
+constexpr std::string_view word_of(Transport value) {
+  switch (value) {
+    case Transport::Usb: return "usb";
+    case Transport::Wireless: return "wireless";
+    case Transport::Unknown: return "unknown";
+  }
+  return {};
+}
+
+constexpr std::string_view word_of(Provenance value) {
+  switch (value) {
+    case Provenance::VpnSync: return "vpn-sync";
+    case Provenance::Manual: return "manual";
+    case Provenance::FromApp: return "from-app";
+    case Provenance::Unknown: return "unknown";
+  }
+  return {};
+}
+
+constexpr std::string_view word_of(Motion value) {
+  switch (value) {
+    case Motion::Still: return "still";
+    case Motion::Route: return "route";
+    case Motion::Steering: return "steering";
+    case Motion::Unknown: return "unknown";
+  }
+  return {};
+}
 
 struct DeviceSummary {
   std::string name;

@@ -16,16 +16,16 @@ namespace wv {
 // kilobyte, an index of a thousand devices about 60 KB. Refusing bigger ones
 // keeps a stray or hostile file from costing the host more than a bounded
 // amount: the JSON library's error message, after a long run of white space,
-// costs some forty times the run, so a 1 MiB file can cost some 40 MiB while
-// it is decoded.
-inline constexpr std::size_t kMaxPublishedFileBytes = 1024 * 1024;
+// costs some forty times the run, so a file at the cap can cost some 20 MiB
+// while it is decoded.
+inline constexpr std::size_t kMaxPublishedFileBytes = 512 * 1024;
 
 // What one poll reads at most, the index included: some 4,000 real status
 // files. It bounds what a poll keeps and shows (the snapshot, and a screen of
-// it next to the last one), and how long a directory full of large files, or
-// one large file listed many times, keeps the stop waiting. With the cap
-// above, it holds the host's peak resident memory under 64 MiB whatever the
-// directory holds.
+// it next to the last one, where each byte of a text may take three), and
+// how long a directory full of large files, or one large file listed many
+// times, keeps the stop waiting. With the cap above, the host's peak resident
+// memory stays under 64 MiB whatever the directory holds.
 inline constexpr std::size_t kPollReadBytes = 4 * 1024 * 1024;
 
 // What every file a poll opens, or fails to open, takes of that ceiling at

@@ -1,7 +1,5 @@
 #include "host/status_screen.h"
 
-#include <array>
-
 #include "platform/utf8.h"
 
 namespace wv {
@@ -11,21 +9,6 @@ namespace {
 constexpr std::size_t kLabelWidth = 24;
 constexpr std::size_t kShortUdidBytes = 8;
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-
-// How the screen shows each word, value for value as device_status.h lists
-// the words: a set whose words and labels part ways fails the build.
-constexpr std::array kSessionLabels{
-    EnumText{SessionReport::Idle, "Idle"},
-    EnumText{SessionReport::Spoofing, "Spoofing"},
-    EnumText{SessionReport::Lost, "Lost"},
-};
-constexpr std::array kTransportLabels{
-    EnumText{Transport::Usb, "Usb"},
-    EnumText{Transport::Wireless, "Wireless"},
-    EnumText{Transport::Unknown, "Unknown"},
-};
-static_assert(same_values(kSessionLabels, kSessionWords));
-static_assert(same_values(kTransportLabels, kTransportWords));
 
 bool is_white_space(char32_t c) {
   // Unicode's White_Space property.
@@ -143,9 +126,31 @@ std::string_view agent_state_label(AgentState state) {
   return "stopped (auto-restart gave up — needs a manual restart)";
 }
 
-std::string_view session_label(SessionReport session) { return text_of(kSessionLabels, session); }
+// Like the words, each value's label is its case here, and the build refuses
+// a value without one.
+std::string_view session_label(SessionReport session) {
+  switch (session) {
+    case SessionReport::Idle:
+      return "Idle";
+    case SessionReport::Spoofing:
+      return "Spoofing";
+    case SessionReport::Lost:
+      break;
+  }
+  return "Lost";
+}
 
-std::string_view transport_label(Transport transport) { return text_of(kTransportLabels, transport); }
+std::string_view transport_label(Transport transport) {
+  switch (transport) {
+    case Transport::Usb:
+      return "Usb";
+    case Transport::Wireless:
+      return "Wireless";
+    case Transport::Unknown:
+      break;
+  }
+  return "Unknown";
+}
 
 std::string device_display_name(const DeviceStatusFile& status) {
   std::string label;

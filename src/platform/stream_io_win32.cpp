@@ -92,15 +92,15 @@ constexpr std::size_t kMaxConsoleReadUnits = 4096;
 std::optional<std::size_t> read_console_some(HANDLE console, char* buffer, std::size_t size) {
   const std::size_t units = std::min(size / kMaxUtf8PerUnit, kMaxConsoleReadUnits);
   if (units == 0) return std::nullopt;
-  wchar_t text[kMaxConsoleReadUnits];
+  char16_t text[kMaxConsoleReadUnits];
   for (;;) {
     DWORD n = 0;
     // A successful read leaves the last error as it was: only a cleared one
     // tells an interrupted read from a read of nothing.
     SetLastError(ERROR_SUCCESS);
-    BOOL ok = ReadConsoleW(console, text, static_cast<DWORD>(units), &n, nullptr);
+    BOOL ok = ReadConsoleW(console, reinterpret_cast<wchar_t*>(text), static_cast<DWORD>(units), &n, nullptr);
     DWORD error = GetLastError();
-    std::u16string_view read(reinterpret_cast<const char16_t*>(text), ok ? std::min<std::size_t>(n, units) : 0);
+    std::u16string_view read(text, ok ? std::min<std::size_t>(n, units) : 0);
     switch (classify_console_read(ok != 0, read, error)) {
       case ConsoleRead::Again: continue;
       case ConsoleRead::End: return 0;

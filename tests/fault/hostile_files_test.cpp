@@ -51,6 +51,15 @@ std::string file_of(const std::string& start, const std::string& unit, const std
   return text + end;
 }
 
+// A valid status of about `size` bytes whose remediation the screen shows at
+// its largest: DEL, which JSON lets stand unescaped, is one byte in the file
+// and three (U+FFFD) on the screen.
+std::string big_status(std::size_t size) {
+  return file_of(R"({"udid":"big","version":1,"agent_version":"t","connected":true,"session":"idle",)"
+                 R"("remediation":")",
+                 "\x7f", "|end\"}", size);
+}
+
 // What the host promises to stay under, whatever the data directory holds.
 constexpr std::size_t kPeakLimit = 64 * kMiB;
 
@@ -114,15 +123,18 @@ class HostileFilesTest : public ::testing::Test {
 };
 
 TEST_F(HostileFilesTest, HostileFilesAtTheCapAreLeftOutAndCostUnder64MiB) {
+  // Read after three listings of a valid file the screen shows at its
+  // largest, so that each is decoded beside the most a poll keeps.
   const std::vector<std::string> hostile = {"deep", "space", "nulls", "cut"};
-  std::string index = R"({"devices":[{"udid":"ok"})";
+  std::string index = R"({"devices":[{"udid":"big"},{"udid":"big"},{"udid":"big"})";
   for (const auto& udid : hostile) index += R"(,{"udid":")" + udid + R"("})";
-  scratch_.write("data/devices.json", index + "]}");
+  scratch_.write("data/devices.json", index + R"(,{"udid":"ok"}]})");
   scratch_.write("data/devices/ok/status.json", small_status("ok"));
-  // Each a file's least short of the cap, so that all four fit in one poll
-  // with the index and ok.
+  // Each a file's least short of the cap, so that all fit in one poll with
+  // the index and ok.
   const std::size_t size = kMaxPublishedFileBytes - kLeastFileBytes;
-  static_assert(4 * (kMaxPublishedFileBytes - kLeastFileBytes) + 2 * kLeastFileBytes <= kPollReadBytes);
+  static_assert(7 * (kMaxPublishedFileBytes - kLeastFileBytes) + 2 * kLeastFileBytes <= kPollReadBytes);
+  scratch_.write("data/devices/big/status.json", big_status(size));
   const std::string start = R"({"udid":"x","version":1,"agent_version":"t","connected":true,"session":"idle",)"
                             R"("remediation":"","x":)";
   const std::string deep = std::string(125, '[') + std::string(125, ']');
@@ -144,12 +156,9 @@ TEST_F(HostileFilesTest, AValidFileAtTheCapListedThirtyTimesIsReadUpToTheCeiling
   for (int i = 0; i < 30; ++i) index += R"(,{"udid":"big"})";
   scratch_.write("data/devices.json", index + "]}");
   scratch_.write("data/devices/ok/status.json", small_status("ok"));
-  scratch_.write("data/devices/big/status.json",
-                 file_of(R"({"udid":"big","version":1,"agent_version":"t","connected":true,)"
-                         R"("session":"idle","remediation":")",
-                         "r", "|end\"}"));
+  scratch_.write("data/devices/big/status.json", big_status(kMaxPublishedFileBytes));
 
-  const auto took = run_until_shown_then_stop("Device big…", "r|end\n");
+  const auto took = run_until_shown_then_stop("Device big…", "\uFFFD|end\n");
   EXPECT_LT(took, 5s) << "Enter waited for the poll";
   // The index and ok take a file's least each; the listings of big after
   // those that fit would take the poll past its ceiling.
