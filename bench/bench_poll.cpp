@@ -75,11 +75,14 @@ int main(int argc, char** argv) {
   figures.push_back(compare_times(
       "decode_large", 1.0, [&] { keep(decode_status(large)); }, [&] { keep(nlohmann::json::parse(large)); }));
 
+  // A typical status costs the JSON library's own lexer about as much to
+  // decode as the system takes to open and read it, so a poll costs some
+  // twice the floor; the goal leaves room for the machine's noise.
   for (std::size_t devices : {10, 100, 1000}) {
     DataDir dir(devices);
     ReadFloor floor(dir);
     figures.push_back(compare_times(
-        "snapshot_" + std::to_string(devices), 2.0,
+        "snapshot_" + std::to_string(devices), 2.5,
         [&] { keep(load_snapshot(dir.path(), Duration::seconds(20))); }, [&] { floor(); }));
   }
   for (std::size_t devices : {10, 1000}) {
