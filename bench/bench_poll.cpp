@@ -12,6 +12,7 @@
 #include "bench/fixtures.h"
 #include "bench/harness.h"
 #include "datadir/device_status.h"
+#include "datadir/json_file.h"
 #include "datadir/snapshot.h"
 #include "host/status_screen.h"
 #include "platform/testing/read_floor.h"
@@ -69,7 +70,8 @@ int main(int argc, char** argv) {
   std::vector<Figure> figures;
 
   const std::string typical = typical_status("00008110-001A2C3E0E9B801E", 1796695870);
-  const std::string large = large_status(1 << 20);
+  // As large as a file the host reads.
+  const std::string large = large_status(kMaxPublishedFileBytes);
   figures.push_back(compare_times(
       "decode_typical", 1.0, [&] { keep(decode_status(typical)); }, [&] { keep(nlohmann::json::parse(typical)); }));
   figures.push_back(compare_times(
