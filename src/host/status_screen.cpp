@@ -9,6 +9,7 @@ namespace {
 constexpr std::size_t kLabelWidth = 24;
 constexpr std::size_t kShortUdidBytes = 8;
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+constexpr std::string_view kUnnamedPrefix = "Device ";
 
 bool is_white_space(char32_t c) {
   // Unicode's White_Space property.
@@ -84,10 +85,10 @@ std::size_t append_label(std::string& out, const DeviceStatusFile& status) {
   if (udid.size() > kShortUdidBytes && !is_continuation_byte(udid[kShortUdidBytes])) {
     udid = udid.substr(0, kShortUdidBytes);
   }
-  out += "Device ";
+  out += kUnnamedPrefix;
   const std::size_t count = append_shown(out, udid);
-  out += "…";
-  return std::string_view("Device ").size() + count + 1;
+  out += "…";  // one character
+  return kUnnamedPrefix.size() + count + 1;
 }
 
 // "  <label, padded to 24> <session> / <transport>[  [stale — …]]", then the
