@@ -31,15 +31,21 @@ constexpr int kExitStopped = 0;
 constexpr int kExitStartFailed = 1;
 constexpr int kExitFatal = 101;
 
-// A start-up failure: the message on standard error and status 1. In a
-// console window of its own (started from Explorer) the window would close
-// with the message unread, so it first waits for Enter.
+// In a console window of its own (started from Explorer, or a terminal tab
+// that closes with its program) the window would close on the last message
+// unread, so it first waits for Enter. The watcher has ended by then: this
+// read is the only one.
+bool hold_window_open(bool (*write)(std::string_view)) {
+  if (!console_belongs_to_this_process_alone()) return true;
+  if (!write(kPressEnterToClose)) return false;
+  wait_for_stdin_line();
+  return true;
+}
+
+// A start-up failure: the message on standard error and status 1.
 int start_failure(std::string_view message) {
   (void)write_stderr(message);
-  if (console_belongs_to_this_process_alone()) {
-    (void)write_stderr(kPressEnterToClose);
-    wait_for_stdin_line();
-  }
+  (void)hold_window_open(&write_stderr);
   return kExitStartFailed;
 }
 
@@ -106,6 +112,7 @@ int host_main() {
   if (!write_stdout(std::string("\n") + std::string(kStoppingLine))) return fatal_output_failure();
   StopOutcome outcome = supervisor.stop(kStopGrace);
   if (!write_stdout(std::string(stop_outcome_message(outcome)) + "\n")) return fatal_output_failure();
+  if (!hold_window_open(&write_stdout)) return fatal_output_failure();
   return kExitStopped;
 }
 
