@@ -33,19 +33,18 @@ constexpr int kExitFatal = 101;
 
 // In a console window of its own (started from Explorer, or a terminal tab
 // that closes with its program) the window would close on the last message
-// unread, so it first waits for Enter. The watcher has ended by then: this
-// read is the only one.
-bool hold_window_open(bool (*write)(std::string_view)) {
-  if (!console_belongs_to_this_process_alone()) return true;
-  if (!write(kPressEnterToClose)) return false;
-  wait_for_stdin_line();
-  return true;
+// unread, so it first waits for Enter. The prompt goes to standard error,
+// which is then that console, whatever standard output was redirected to.
+// The watcher has ended by then: this read is the only one.
+void hold_window_open() {
+  if (!console_belongs_to_this_process_alone()) return;
+  if (write_stderr(kPressEnterToClose)) wait_for_stdin_line();
 }
 
 // A start-up failure: the message on standard error and status 1.
 int start_failure(std::string_view message) {
   (void)write_stderr(message);
-  (void)hold_window_open(&write_stderr);
+  hold_window_open();
   return kExitStartFailed;
 }
 
@@ -112,7 +111,7 @@ int host_main() {
   if (!write_stdout(std::string("\n") + std::string(kStoppingLine))) return fatal_output_failure();
   StopOutcome outcome = supervisor.stop(kStopGrace);
   if (!write_stdout(std::string(stop_outcome_message(outcome)) + "\n")) return fatal_output_failure();
-  if (!hold_window_open(&write_stdout)) return fatal_output_failure();
+  hold_window_open();
   return kExitStopped;
 }
 
