@@ -39,7 +39,10 @@ inline std::string status_json_open(const std::vector<StatusMember>& changes = {
   for (const auto& [key, value] : members) {
     if (!value) continue;
     if (text.size() > 1) text += ',';
-    text += "\"" + key + "\":" + *value;
+    text += '"';
+    text += key;
+    text += "\":";
+    text += *value;
   }
   return text;
 }
@@ -49,6 +52,11 @@ inline std::string status_json(const std::vector<StatusMember>& changes = {}) {
 }
 
 // `text` as a JSON string; it must hold nothing that needs escaping.
-inline std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+inline std::string quoted(std::string_view text) {
+  std::string out = "\"";
+  out += text;
+  out += '"';
+  return out;
+}
 
 }  // namespace wv::test
