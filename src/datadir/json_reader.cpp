@@ -483,8 +483,9 @@ std::expected<void, DecodeError> read_json_record(std::string_view text, const R
   // (https://json.nlohmann.me/api/basic_json/parse/); here it is an error.
   if (text.starts_with("\xEF\xBB\xBF")) return decode_failure("a byte-order mark before the value");
   // nlohmann takes a NUL byte for the end of the input, which would let
-  // anything after one through. A raw NUL is never valid JSON (not even
-  // inside a string), so refusing it outright changes nothing else.
+  // anything after one through; its documentation does not say so, and the
+  // tests pin it. A raw NUL is never valid JSON (not even inside a string),
+  // so refusing it outright changes nothing else.
   if (text.find('\0') != std::string_view::npos) return decode_failure("a NUL byte");
   // The lexer keeps the raw text of the token it is reading, for its error
   // messages, and a run of white space, structure or literals is one token to

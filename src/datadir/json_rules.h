@@ -10,10 +10,10 @@
 //   double                        any number; integers are converted
 //   bool                          true or false
 //   std::string                   a string
-//   an enum with word_of           a word of its set (see WordSet)
-//   a record with a table          a nested record
-//   std::vector of such a record   an array of them, in file order
-//   std::optional of any of these  null, which means absent, or the value
+//   an enum with word_of          a word of its set (see WordSet)
+//   a record with a table         a nested record
+//   std::vector of such a record  an array of them, in file order
+//   std::optional of any of these null, which means absent, or the value
 
 #include <array>
 #include <cstddef>
