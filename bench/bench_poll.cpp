@@ -57,8 +57,8 @@ std::string copy_texts(const Snapshot& snapshot) {
   std::string out;
   for (const auto& view : snapshot) {
     out += view.status.udid;
-    out += view.status.report.remediation;
-    if (view.status.report.device) out += view.status.report.device->name;
+    out += view.status.remediation;
+    if (view.status.device) out += view.status.device->name;
   }
   return out;
 }

@@ -5,16 +5,24 @@
 
 #include "datadir/data_dir.h"
 #include "platform/clock.h"
+#include "tests/support/status_json.h"
 
 namespace wv::bench {
 
 std::string typical_status(const std::string& udid, std::uint64_t updated_at) {
-  return R"({"udid":")" + udid + R"(","version":1,"agent_version":"2.3.0","connected":true,)"
-         R"("device":{"name":"Phone )" + udid + R"(","product_type":"iPhone15,2","ios_version":"17.5.1"},)"
-         R"("session":"spoofing","provenance":"manual","remediation":"","transport":"usb",)"
-         R"("updated_at":)" + std::to_string(updated_at) + R"(,"pairing_repair_needed":false,)"
-         R"("route":{"id":"r1","name":"Ring road","travelled_m":1234.5,"total_m":4200,"paused":false,)"
-         R"("finished":false,"remaining_secs":212,"speed_defaulted":false},"motion":"route"})";
+  return test::status_json({
+      {"udid", test::quoted(udid)},
+      {"agent_version", R"("2.3.0")"},
+      {"device", R"({"name":"Phone )" + udid + R"(","product_type":"iPhone15,2","ios_version":"17.5.1"})"},
+      {"session", R"("spoofing")"},
+      {"provenance", R"("manual")"},
+      {"transport", R"("usb")"},
+      {"updated_at", std::to_string(updated_at)},
+      {"pairing_repair_needed", "false"},
+      {"route", R"({"id":"r1","name":"Ring road","travelled_m":1234.5,"total_m":4200,"paused":false,)"
+                R"("finished":false,"remaining_secs":212,"speed_defaulted":false})"},
+      {"motion", R"("route")"},
+  });
 }
 
 std::string large_status(std::size_t approx_bytes) {

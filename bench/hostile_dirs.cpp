@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "datadir/json_file.h"
+#include "tests/support/status_json.h"
 
 namespace {
 
@@ -33,15 +34,14 @@ std::string file_of(const std::string& start, const std::string& unit, const std
   return text + end;
 }
 
-const std::string kStart =
-    R"({"udid":"bad","version":1,"agent_version":"a","connected":true,"session":"idle","remediation":"",)";
+const std::string kStart = test::status_json_open({{"udid", R"("bad")"}}) + ",";
 
 // A valid status the poll keeps and the screen shows at its largest: DEL, a
 // control character JSON lets stand unescaped in a string, is one byte in
 // the file and three on the screen (U+FFFD).
 std::string kept_status(const std::string& udid) {
-  return file_of(R"({"udid":")" + udid + R"(","version":1,"agent_version":"a","connected":true,)"
-                 R"("session":"idle","remediation":")",
+  return file_of(test::status_json_open({{"udid", test::quoted(udid)}, {"remediation", std::nullopt}}) +
+                     R"(,"remediation":")",
                  "\x7f", "\"}");
 }
 

@@ -6,28 +6,28 @@
 
 namespace wv {
 
-namespace {
-
+// Each record's table: its members, in their order, with the keys that must
+// be given. What each value may be follows from the member's type.
 constexpr Field kRefFields[] = {
-    field<&DeviceRef::udid, decode_text>("udid", Need::Required),
-    field<&DeviceRef::name, decode_text>("name"),
+    WV_FIELD(DeviceRef, udid, Need::Required),
+    WV_FIELD(DeviceRef, name),
 };
-constexpr Table<DeviceRef> kRef = record_table<DeviceRef>(kRefFields, RecordForms::ObjectOrArray);
+template <>
+constexpr RecordTable kTable<DeviceRef> = table<DeviceRef>(kRefFields, RecordForms::ObjectOrArray);
 
 constexpr Field kIndexFields[] = {
-    field<&DeviceIndex::version, decode_u32>("version"),
-    field<&DeviceIndex::agent_version, decode_text>("agent_version"),
-    list_field<&DeviceIndex::devices>("devices", kRef),
+    WV_FIELD(DeviceIndex, version),
+    WV_FIELD(DeviceIndex, agent_version),
+    WV_FIELD(DeviceIndex, devices),
 };
-constexpr Table<DeviceIndex> kIndex = record_table<DeviceIndex>(kIndexFields, RecordForms::ObjectOrArray);
+template <>
+constexpr RecordTable kTable<DeviceIndex> = table<DeviceIndex>(kIndexFields, RecordForms::ObjectOrArray);
 
 // Records here nest three deep at most, so the depth limit could only ever
 // bite inside the values of unknown keys, which this file leaves unlimited.
 constexpr SkippedNesting kNesting = SkippedNesting::Unlimited;
 
-}  // namespace
-
-Decoded<DeviceIndex> decode_index(std::string_view text) { return read_json(text, kIndex, {.skipped = kNesting}); }
+Decoded<DeviceIndex> decode_index(std::string_view text) { return read_json<DeviceIndex>(text, {.skipped = kNesting}); }
 
 DeviceIndex read_index(const std::filesystem::path& dir) {
   PublishedFiles files;
@@ -38,7 +38,8 @@ DeviceIndex read_index(const std::filesystem::path& dir, PublishedFiles& files) 
   auto text = files.read(index_path(dir).native());
   if (!text) return DeviceIndex{};
   // A device the poll has no room to read is not kept.
-  Decoded<DeviceIndex> index = read_json(*text, kIndex, {.skipped = kNesting, .kept_elements = files.files_left()});
+  Decoded<DeviceIndex> index =
+      read_json<DeviceIndex>(*text, {.skipped = kNesting, .kept_elements = files.files_left()});
   if (!index) return DeviceIndex{};
   return std::move(*index);
 }

@@ -13,8 +13,8 @@
 namespace wv {
 
 // The word sets. Each value's word, as the files write it, is its case in
-// word_of (see word_set.h). Where an unknown word is allowed it reads as the
-// last value, so "unknown" stays last.
+// word_of. A set with an Unknown value reads every word outside it as that
+// value; SessionReport, without one, refuses them (see WordSet).
 enum class SessionReport { Idle, Spoofing, Lost };
 enum class Transport { Usb, Wireless, Unknown };
 enum class Provenance { VpnSync, Manual, FromApp, Unknown };
@@ -97,7 +97,11 @@ struct SteeringStatus {
   friend bool operator==(const SteeringStatus&, const SteeringStatus&) = default;
 };
 
-struct StatusReport {
+// What the agent publishes about one device: the file's own udid and
+// publish_error, then its report, whose keys stand in the same object.
+struct DeviceStatusFile {
+  std::string udid;
+  std::optional<std::string> publish_error;
   std::uint32_t version = 0;
   std::string agent_version;
   bool connected = false;
@@ -112,15 +116,6 @@ struct StatusReport {
   std::optional<RouteStatus> route;
   std::optional<Motion> motion;
   std::optional<SteeringStatus> steering;
-
-  friend bool operator==(const StatusReport&, const StatusReport&) = default;
-};
-
-// The report's keys are written beside udid and publish_error, in one object.
-struct DeviceStatusFile {
-  std::string udid;
-  std::optional<std::string> publish_error;
-  StatusReport report;
 
   friend bool operator==(const DeviceStatusFile&, const DeviceStatusFile&) = default;
 };

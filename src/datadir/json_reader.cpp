@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <limits>
 #include <string>
 
 namespace wv {
@@ -10,6 +11,24 @@ namespace wv {
 namespace {
 
 using json = nlohmann::json;
+
+std::string_view kind_name(JsonKind kind) {
+  switch (kind) {
+    case JsonKind::Null: return "null";
+    case JsonKind::Bool: return "a boolean";
+    case JsonKind::Unsigned: return "an unsigned integer";
+    case JsonKind::Negative: return "a negative integer";
+    case JsonKind::Float: return "a number with a fraction or exponent";
+    case JsonKind::String: return "a string";
+    case JsonKind::Array: return "an array";
+    case JsonKind::Object: return "an object";
+  }
+  return "a value";
+}
+
+std::unexpected<DecodeError> expected_but(std::string_view wanted, const JsonToken& v) {
+  return decode_failure("must be " + std::string(wanted) + ", not " + std::string(kind_name(v.kind)));
+}
 
 // Records, lists and word objects open at once. The tables nest three deep at
 // most; values that are skipped are counted, never stacked.
@@ -24,8 +43,7 @@ std::string_view shape_rule(RecordForms forms) {
 // for the caller.
 class RecordReader {
  public:
-  // With no table, the document may be anything, and all of it is skipped.
-  RecordReader(const RecordTable* root, void* record, ReadLimits limits)
+  RecordReader(const RecordTable& root, void* record, ReadLimits limits)
       : root_(root), root_record_(record), skipped_(limits.skipped), kept_elements_(limits.kept_elements) {}
 
   bool null() {
@@ -38,7 +56,10 @@ class RecordReader {
     v.boolean = b;
     return value(v);
   }
-  // Only integers written with a minus sign come here; the others are unsigned.
+  // Only integers written with a minus sign come here; the others come to
+  // number_unsigned, and integers too wide for 64 bits to number_float
+  // (https://json.nlohmann.me/features/parsing/sax_interface/ and, for the
+  // wide ones, "Limits" in https://json.nlohmann.me/api/basic_json/number_unsigned_t/).
   bool number_integer(json::number_integer_t n) {
     JsonToken v;
     v.kind = JsonKind::Negative;
@@ -99,13 +120,10 @@ class RecordReader {
     const RecordTable* table = nullptr;
     // Record: the record; List and Word: the record holding the field.
     void* target = nullptr;
-    // Record: the record whose keys are written beside its own.
-    void* beside_target = nullptr;
-    // Record: the field whose value comes next, and the record it belongs to;
-    // List and Word: the field they are the value of.
+    // Record: the field whose value comes next; List and Word: the field
+    // they are the value of.
     const Field* field = nullptr;
-    void* field_target = nullptr;
-    std::uint32_t seen = 0;      // Record: one bit per field, the beside record's after its own
+    std::uint32_t seen = 0;      // Record: one bit per field
     std::uint32_t next_key = 0;  // Record: the field after the last one whose key was found
     std::uint32_t position = 0;  // Record in array form: values so far; List: elements so far; Word: the word's
   };
@@ -118,7 +136,7 @@ class RecordReader {
       skip_next_ = false;
       return true;
     }
-    if (top_ == 0) return root_ == nullptr ? true : fail_document(std::string(shape_rule(root_->forms)));
+    if (top_ == 0) return fail_document(std::string(shape_rule(root_.forms)));
     Frame& f = frames_[top_ - 1];
     switch (f.kind) {
       case Frame::Kind::Record:
@@ -132,9 +150,13 @@ class RecordReader {
     return false;
   }
 
+  // nlohmann's parser sets no depth limit of its own and keeps its open
+  // arrays and objects on the heap rather than recursing ("Nesting depth" in
+  // https://json.nlohmann.me/features/parsing/untrusted_input/), so the limit
+  // is counted here, and a value skipped without one costs a counter.
   bool open(JsonKind kind) {
     ++depth_;
-    if (skip_depth_ > 0 || skip_next_ || (top_ == 0 && root_ == nullptr)) {
+    if (skip_depth_ > 0 || skip_next_) {
       skip_next_ = false;
       ++skip_depth_;
       if (depth_ > kMaxJsonDepth && skipped_ == SkippedNesting::Limited) return too_deep();
@@ -142,10 +164,10 @@ class RecordReader {
     }
     if (depth_ > kMaxJsonDepth) return too_deep();
     if (top_ == 0) {
-      if (kind == JsonKind::Array && root_->forms != RecordForms::ObjectOrArray) {
-        return fail_document(std::string(shape_rule(root_->forms)));
+      if (kind == JsonKind::Array && root_.forms != RecordForms::ObjectOrArray) {
+        return fail_document(std::string(shape_rule(root_.forms)));
       }
-      return push_record(*root_, root_record_, kind == JsonKind::Array);
+      return push_record(root_, root_record_, kind == JsonKind::Array);
     }
     Frame& f = frames_[top_ - 1];
     JsonToken v;
@@ -199,14 +221,14 @@ class RecordReader {
     }
     f.seen |= std::uint32_t{1} << f.position;
     f.field = &fields[f.position++];
-    f.field_target = f.target;
     return true;
   }
 
   // Decodes a value, or the start of one, into the field chosen for it.
-  bool put(Frame& f, JsonToken& v) {
+  bool put(Frame& f, const JsonToken& v) {
     const Field& field = *f.field;
-    void* target = f.field_target;
+    void* target = f.target;
+    if (v.kind == JsonKind::Null && field.nullable) return true;
     switch (field.shape) {
       case Field::Shape::Scalar:
         if (auto done = field.decode(v, target); !done) return fail_value(std::move(done).error());
@@ -219,10 +241,8 @@ class RecordReader {
           return true;
         }
         if (v.kind == JsonKind::Object) return push_word(field, target);
-        if (v.kind == JsonKind::Null && field.nullable) return true;
         return fail_value("must be a word (a string, or an object with one key)");
       case Field::Shape::Record:
-        if (v.kind == JsonKind::Null && field.nullable) return true;
         if (v.kind == JsonKind::Object) return push_record(*field.nested, field.open(target), false);
         if (v.kind == JsonKind::Array && field.nested->forms == RecordForms::ObjectOrArray) {
           return push_record(*field.nested, field.open(target), true);
@@ -244,7 +264,6 @@ class RecordReader {
     f.array_form = array_form;
     f.table = &table;
     f.target = record;
-    if (table.beside != nullptr) f.beside_target = table.beside_member(record);
     frames_[top_++] = f;
     return true;
   }
@@ -261,17 +280,9 @@ class RecordReader {
   }
 
   bool check_required(const Frame& f) {
-    const std::span<const Field> own = f.table->fields;
-    for (std::size_t i = 0; i < own.size(); ++i) {
-      if (own[i].need == Need::Required && !(f.seen & (std::uint32_t{1} << i))) return missing(own[i]);
-    }
-    if (f.table->beside != nullptr) {
-      const std::span<const Field> beside = f.table->beside->fields;
-      for (std::size_t i = 0; i < beside.size(); ++i) {
-        if (beside[i].need == Need::Required && !(f.seen & (std::uint32_t{1} << (own.size() + i)))) {
-          return missing(beside[i]);
-        }
-      }
+    const std::span<const Field> fields = f.table->fields;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      if (fields[i].need == Need::Required && !(f.seen & (std::uint32_t{1} << i))) return missing(fields[i]);
     }
     return true;
   }
@@ -342,13 +353,9 @@ class RecordReader {
     return where;
   }
 
+  // The rules of values (decode_value, word_position) leave `where` empty.
   bool fail_value(DecodeError error) {
-    std::string where = path(top_, true);
-    if (!error.where.empty()) {
-      if (!where.empty() && error.where.front() != '[') where += '.';
-      where += error.where;
-    }
-    error.where = std::move(where);
+    error.where = path(top_, true);
     error_ = std::move(error);
     return false;
   }
@@ -374,7 +381,7 @@ class RecordReader {
     return fail_document("arrays and objects nested deeper than " + std::to_string(kMaxJsonDepth) + " levels");
   }
 
-  const RecordTable* root_;
+  const RecordTable& root_;
   void* root_record_;
   SkippedNesting skipped_;
   std::size_t kept_elements_;
@@ -394,41 +401,91 @@ bool RecordReader::key(json::string_t& k) {
   if (skip_depth_ > 0) return true;
   Frame& f = frames_[top_ - 1];
   if (f.kind == Frame::Kind::Word) return word_key(f, k);
-  // The record's own fields, then those of the record beside it, numbered on
-  // from them. Agents write keys in the tables' order, so the field after the
-  // last one found is tried first.
-  const std::span<const Field> own = f.table->fields;
-  const std::span<const Field> beside =
-      f.table->beside != nullptr ? f.table->beside->fields : std::span<const Field>();
-  const std::size_t count = own.size() + beside.size();
-  auto field_at = [&](std::size_t i) -> const Field& { return i < own.size() ? own[i] : beside[i - own.size()]; };
+  // Agents write keys in the table's order, so the field after the last one
+  // found is tried first.
+  const std::span<const Field> fields = f.table->fields;
   const std::uint32_t signature = key_signature(k);
   std::size_t index = f.next_key;
-  if (index >= count || !same_key(field_at(index), signature, k)) {
+  if (index >= fields.size() || !same_key(fields[index], signature, k)) {
     index = 0;
-    while (index < count && !same_key(field_at(index), signature, k)) ++index;
+    while (index < fields.size() && !same_key(fields[index], signature, k)) ++index;
   }
-  if (index == count) {
+  if (index == fields.size()) {
     skip_next_ = true;
     return true;
   }
-  const Field& found = field_at(index);
   const std::uint32_t bit = std::uint32_t{1} << index;
-  if (f.seen & bit) return fail_record("given twice in one object", found.key);
+  if (f.seen & bit) return fail_record("given twice in one object", fields[index].key);
   f.seen |= bit;
-  f.field = &found;
-  f.field_target = index < own.size() ? f.target : f.beside_target;
+  f.field = &fields[index];
   f.next_key = static_cast<std::uint32_t>(index + 1);
   return true;
 }
 
-std::expected<void, DecodeError> read(std::string_view text, const RecordTable* table, void* record,
-                                      ReadLimits limits) {
-  // nlohmann skips a leading byte-order mark on its own; here it is an error.
+}  // namespace
+
+std::expected<void, DecodeError> decode_value(const JsonToken& v, std::uint32_t& out) {
+  if (v.kind != JsonKind::Unsigned) return expected_but("an unsigned 32-bit integer", v);
+  if (v.unsigned_value > std::numeric_limits<std::uint32_t>::max()) {
+    return decode_failure("must be an unsigned 32-bit integer, not one above 4294967295");
+  }
+  out = static_cast<std::uint32_t>(v.unsigned_value);
+  return {};
+}
+
+std::expected<void, DecodeError> decode_value(const JsonToken& v, std::uint64_t& out) {
+  // Integers above 64 bits arrive as Float, and are refused with the fractions.
+  if (v.kind != JsonKind::Unsigned) return expected_but("an unsigned 64-bit integer", v);
+  out = v.unsigned_value;
+  return {};
+}
+
+std::expected<void, DecodeError> decode_value(const JsonToken& v, double& out) {
+  switch (v.kind) {
+    case JsonKind::Unsigned: out = static_cast<double>(v.unsigned_value); return {};
+    case JsonKind::Negative: out = static_cast<double>(v.negative_value); return {};
+    case JsonKind::Float: out = v.float_value; return {};
+    default: return expected_but("a number", v);
+  }
+}
+
+std::expected<void, DecodeError> decode_value(const JsonToken& v, bool& out) {
+  if (v.kind != JsonKind::Bool) return expected_but("true or false", v);
+  out = v.boolean;
+  return {};
+}
+
+std::expected<void, DecodeError> decode_value(const JsonToken& v, std::string& out) {
+  if (v.kind != JsonKind::String) return expected_but("a string", v);
+  out = *v.text;
+  return {};
+}
+
+Decoded<std::size_t> word_position(std::string_view word, const WordSet& set) {
+  for (std::size_t i = 0; i < set.words.size(); ++i) {
+    if (set.words[i] == word) return i;
+  }
+  if (set.unknown < set.words.size()) return set.unknown;
+  std::string rule = "\"";
+  rule += word;
+  rule += "\" is not one of ";
+  for (std::size_t i = 0; i < set.words.size(); ++i) {
+    rule += i == 0 ? "\"" : ", \"";
+    rule += set.words[i];
+    rule += '"';
+  }
+  return decode_failure(std::move(rule));
+}
+
+std::expected<void, DecodeError> read_json_record(std::string_view text, const RecordTable& table, void* record,
+                                                  ReadLimits limits) {
+  // nlohmann skips a leading byte-order mark on its own
+  // (https://json.nlohmann.me/api/basic_json/parse/); here it is an error.
   if (text.starts_with("\xEF\xBB\xBF")) return decode_failure("a byte-order mark before the value");
   // nlohmann takes a NUL byte for the end of the input, which would let
-  // anything after one through. A raw NUL is never valid JSON (not even
-  // inside a string), so refusing it outright changes nothing else.
+  // anything after one through; its documentation does not say so, and the
+  // tests pin it. A raw NUL is never valid JSON (not even inside a string),
+  // so refusing it outright changes nothing else.
   if (text.find('\0') != std::string_view::npos) return decode_failure("a NUL byte");
   // The lexer keeps the raw text of the token it is reading, for its error
   // messages, and a run of white space, structure or literals is one token to
@@ -436,20 +493,12 @@ std::expected<void, DecodeError> read(std::string_view text, const RecordTable* 
   // cap on a published file's size bounds that (see json_file.h).
   RecordReader reader(table, record, limits);
   // Strict: nothing but white space may follow the value. Failures come to
-  // the reader's parse_error, which returns false, so nothing is thrown.
+  // the reader's parse_error, which returns false, so nothing is thrown
+  // (https://json.nlohmann.me/api/basic_json/sax_parse/).
   if (!json::sax_parse(text.begin(), text.end(), &reader, json::input_format_t::json, /*strict=*/true)) {
     return std::unexpected(reader.take_error());
   }
   return {};
 }
-
-}  // namespace
-
-std::expected<void, DecodeError> read_json_record(std::string_view text, const RecordTable& table, void* record,
-                                                  ReadLimits limits) {
-  return read(text, &table, record, limits);
-}
-
-std::expected<void, DecodeError> check_json(std::string_view text) { return read(text, nullptr, nullptr, {}); }
 
 }  // namespace wv

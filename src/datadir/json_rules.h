@@ -1,9 +1,21 @@
 #pragma once
 // The typed rules that both published files are decoded by, and the tables
-// that describe their records. Each record has one table of fields; the key,
-// whether it is required, how its value is decoded and which record it nests
-// are all read from that one entry, so nothing about a key is written twice.
+// that describe their records. A record's table has one line per member, in
+// the members' order: WV_FIELD(Record, member), with Need::Required after it
+// where the key must be given. The key is the member's own name, and how its
+// value is decoded follows from the member's type:
+//
+//   std::uint32_t, std::uint64_t  an integer within the width, written
+//                                 without sign, fraction or exponent
+//   double                        any number; integers are converted
+//   bool                          true or false
+//   std::string                   a string
+//   an enum with word_of          a word of its set (see WordSet)
+//   a record with a table         a nested record
+//   std::vector of such a record  an array of them, in file order
+//   std::optional of any of these null, which means absent, or the value
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <expected>
@@ -47,43 +59,52 @@ struct JsonToken {
 
 // ---- Value rules ----------------------------------------------------------
 
-// Integers within the width, written without sign, fraction or exponent.
-Decoded<std::uint32_t> decode_u32(JsonToken& v);
-Decoded<std::uint64_t> decode_u64(JsonToken& v);
-// Any number; integers are converted.
-Decoded<double> decode_f64(JsonToken& v);
-Decoded<bool> decode_bool(JsonToken& v);
-Decoded<std::string> decode_text(JsonToken& v);
-
-// The type that a rule such as decode_u32 yields.
-template <auto Rule>
-using rule_value_t = typename std::invoke_result_t<decltype(Rule), JsonToken&>::value_type;
-
-// null is absent; anything else must satisfy Rule.
-template <auto Rule>
-Decoded<std::optional<rule_value_t<Rule>>> decode_optional(JsonToken& v) {
-  using T = rule_value_t<Rule>;
-  if (v.kind == JsonKind::Null) return std::optional<T>();
-  Decoded<T> d = Rule(v);
-  if (!d) return std::unexpected(std::move(d).error());
-  return std::optional<T>(std::move(*d));
-}
+// Each stores the value in `out`, or says which rule it broke.
+std::expected<void, DecodeError> decode_value(const JsonToken& v, std::uint32_t& out);
+std::expected<void, DecodeError> decode_value(const JsonToken& v, std::uint64_t& out);
+std::expected<void, DecodeError> decode_value(const JsonToken& v, double& out);
+std::expected<void, DecodeError> decode_value(const JsonToken& v, bool& out);
+std::expected<void, DecodeError> decode_value(const JsonToken& v, std::string& out);
 
 // ---- Words ----------------------------------------------------------------
 
-// What a word outside its set means: the file is invalid, or it reads as the
-// set's last word.
-enum class UnknownWord { Invalid, Last };
-
+// A word set's words come from its enum: word_of(E) has a case for each
+// value, giving the word the files write for it, and the build refuses a
+// value without one (-Werror=switch). A word's position in the set is its
+// value. A set whose enum has a value named Unknown reads every other word as
+// that value; any other set refuses them.
 struct WordSet {
   std::span<const std::string_view> words;
-  UnknownWord unknown;
+  std::size_t unknown;  // the position other words read as; words.size() when they are refused
 };
 
 // The word's position in its set. A word is written as a string, or as an
 // object with exactly one key, the word, whose value is null or {}; the
 // reader takes care of that shape.
 Decoded<std::size_t> word_position(std::string_view word, const WordSet& set);
+
+template <class E>
+consteval std::size_t word_count() {
+  std::size_t n = 0;
+  while (!word_of(static_cast<E>(n)).empty()) ++n;
+  return n;
+}
+
+template <class E>
+inline constexpr auto kWordsOf = [] {
+  std::array<std::string_view, word_count<E>()> words{};
+  for (std::size_t i = 0; i < words.size(); ++i) words[i] = word_of(static_cast<E>(i));
+  return words;
+}();
+
+template <class E>
+consteval std::size_t unknown_word_position() {
+  if constexpr (requires { E::Unknown; }) return static_cast<std::size_t>(E::Unknown);
+  return kWordsOf<E>.size();
+}
+
+template <class E>
+inline constexpr WordSet kWordSetOf{kWordsOf<E>, unknown_word_position<E>()};
 
 // ---- Records --------------------------------------------------------------
 
@@ -103,8 +124,7 @@ constexpr std::uint32_t key_signature(std::string_view key) {
          byte(key.size() - 1);
 }
 
-// One key of a record. Made by field(), word_field(), record_field() and
-// list_field() below, which derive everything else from the member.
+// One member of a record, as field() below derives it from the member.
 struct Field {
   enum class Shape : std::uint8_t {
     Scalar,  // decoded from one token by a value rule
@@ -117,11 +137,12 @@ struct Field {
   std::uint32_t signature = 0;  // key_signature(key)
   Need need = Need::Optional;
   Shape shape = Shape::Scalar;
-  // Word and Record: null means absent (the member is a std::optional).
-  bool nullable = false;
-  const void* record_type = nullptr;  // which record the field belongs to
+  bool nullable = false;              // the member is a std::optional: null means absent
+  const void* record_type = nullptr;  // which record the member belongs to
+  std::size_t members = 0;            // how many members that record has
+  std::uint32_t fits = 0;             // bit p: the record's member at position p has this member's type
   // Scalar: decodes the token into the member.
-  std::expected<void, DecodeError> (*decode)(JsonToken&, void* record) = nullptr;
+  std::expected<void, DecodeError> (*decode)(const JsonToken&, void* record) = nullptr;
   // Word: stores the word's position in the member.
   const WordSet* words = nullptr;
   void (*store_word)(void* record, std::size_t position) = nullptr;
@@ -135,28 +156,19 @@ struct Field {
 struct RecordTable {
   std::span<const Field> fields;
   RecordForms forms = RecordForms::ObjectOnly;
-  const void* record_type = nullptr;
-  // The fields of another record whose keys are written in this record's own
-  // object, beside its fields, and the member that holds that record.
-  const RecordTable* beside = nullptr;
-  void* (*beside_member)(void* record) = nullptr;
 };
 
-// A record's table, known to be for R.
+// Each record's table, given by a specialisation made with table() below
+// where the record is decoded, before any table that nests the record. A
+// record nested before its table is given fails to build ("specialization
+// after instantiation").
 template <class R>
-struct Table {
-  RecordTable erased;
-};
+inline constexpr RecordTable kTable{};
 
 namespace detail {
 
 template <class R>
 inline constexpr char record_type_tag = 0;
-
-template <class R>
-constexpr const void* record_type_of() {
-  return &record_type_tag<R>;
-}
 
 template <class M>
 struct member_pointer;
@@ -165,10 +177,6 @@ struct member_pointer<T R::*> {
   using record = R;
   using type = T;
 };
-template <auto Member>
-using member_record_t = typename member_pointer<decltype(Member)>::record;
-template <auto Member>
-using member_type_t = typename member_pointer<decltype(Member)>::type;
 
 template <class T>
 struct optional_value {
@@ -181,113 +189,108 @@ struct optional_value<std::optional<T>> {
   static constexpr bool is_optional = true;
 };
 
+template <class T>
+inline constexpr bool is_vector = false;
+template <class T>
+inline constexpr bool is_vector<std::vector<T>> = true;
+
+// Converts to any type, or only to T, so that the compiler can be asked,
+// without making one, how many members an aggregate has and of what types.
+template <class T = void>
+struct Convertible {
+  template <class U>
+    requires(std::is_void_v<T> || std::is_same_v<T, U>)
+  operator U() const;
+};
+
+// Whether R can be brace-initialised from `before` values and then one of type T.
+template <class R, std::size_t before, class T = void>
+consteval bool initialisable() {
+  return []<std::size_t... I>(std::index_sequence<I...>) {
+    return requires { R{(void(I), Convertible<>{})..., Convertible<T>{}}; };
+  }(std::make_index_sequence<before>());
+}
+
+template <class R>
+consteval std::size_t member_count() {
+  return []<std::size_t... P>(std::index_sequence<P...>) {
+    return (std::size_t{initialisable<R, P>()} + ...);
+  }(std::make_index_sequence<32>());
+}
+
+// The member, made present when it is a std::optional.
+template <auto Member>
+auto& present(void* record) {
+  auto& member = static_cast<typename member_pointer<decltype(Member)>::record*>(record)->*Member;
+  if constexpr (optional_value<std::remove_reference_t<decltype(member)>>::is_optional) {
+    return member.emplace();
+  } else {
+    return member;
+  }
+}
+
 }  // namespace detail
 
-// What every kind of field of record R has: its key, need and shape.
-template <class R>
-consteval Field field_base(std::string_view key, Need need, Field::Shape shape) {
+// The line of a record's table for `Member`; use WV_FIELD, which takes the
+// key from the member's name.
+template <auto Member>
+consteval Field field(std::string_view key, Need need = Need::Optional) {
+  using R = typename detail::member_pointer<decltype(Member)>::record;
+  using M = typename detail::member_pointer<decltype(Member)>::type;
+  using T = typename detail::optional_value<M>::type;
   Field f;
   f.key = key;
   f.signature = key_signature(key);
   f.need = need;
-  f.shape = shape;
-  f.record_type = detail::record_type_of<R>();
-  return f;
-}
-
-// A field stored in `Member` and decoded by `Rule`, e.g.
-//   field<&RouteStatus::remaining_secs, decode_optional<decode_u64>>("remaining_secs")
-template <auto Member, auto Rule>
-consteval Field field(std::string_view key, Need need = Need::Optional) {
-  using R = detail::member_record_t<Member>;
-  static_assert(std::is_same_v<rule_value_t<Rule>, detail::member_type_t<Member>>,
-                "the rule must yield the member's type");
-  Field f = field_base<R>(key, need, Field::Shape::Scalar);
-  f.decode = [](JsonToken& v, void* record) -> std::expected<void, DecodeError> {
-    auto d = Rule(v);
-    if (!d) return std::unexpected(std::move(d).error());
-    static_cast<R*>(record)->*Member = std::move(*d);
-    return {};
-  };
-  return f;
-}
-
-// A word of `set` stored in `Member`, an enum whose values stand in the order
-// of the set's words, or a std::optional of one (then null is absent).
-template <auto Member>
-consteval Field word_field(std::string_view key, const WordSet& set, Need need = Need::Optional) {
-  using R = detail::member_record_t<Member>;
-  using M = detail::member_type_t<Member>;
-  using E = typename detail::optional_value<M>::type;
-  static_assert(std::is_enum_v<E>, "a word is stored as an enum");
-  Field f = field_base<R>(key, need, Field::Shape::Word);
   f.nullable = detail::optional_value<M>::is_optional;
-  f.words = &set;
-  f.store_word = [](void* record, std::size_t position) {
-    static_cast<R*>(record)->*Member = static_cast<E>(position);
-  };
-  return f;
-}
-
-// A nested record stored in `Member`, or in a std::optional of one (then null
-// is absent), decoded by its own table.
-template <auto Member, class Nested>
-consteval Field record_field(std::string_view key, const Table<Nested>& table, Need need = Need::Optional) {
-  using R = detail::member_record_t<Member>;
-  using M = detail::member_type_t<Member>;
-  static_assert(std::is_same_v<typename detail::optional_value<M>::type, Nested>,
-                "the table must be the member's record's");
-  Field f = field_base<R>(key, need, Field::Shape::Record);
-  f.nullable = detail::optional_value<M>::is_optional;
-  f.nested = &table.erased;
-  f.open = [](void* record) -> void* {
-    M& member = static_cast<R*>(record)->*Member;
-    if constexpr (detail::optional_value<M>::is_optional) {
-      return &member.emplace();
-    } else {
-      return &member;
-    }
-  };
-  return f;
-}
-
-// An array of nested records stored in `Member`, a std::vector of them, in
-// file order.
-template <auto Member, class Element>
-consteval Field list_field(std::string_view key, const Table<Element>& table, Need need = Need::Optional) {
-  using R = detail::member_record_t<Member>;
-  static_assert(std::is_same_v<detail::member_type_t<Member>, std::vector<Element>>,
-                "the table must be the list's element's");
-  Field f = field_base<R>(key, need, Field::Shape::List);
-  f.nested = &table.erased;
-  f.open = [](void* record) -> void* { return &(static_cast<R*>(record)->*Member).emplace_back(); };
-  f.drop_last = [](void* record) { (static_cast<R*>(record)->*Member).pop_back(); };
-  return f;
-}
-
-// The table of record R. Refuses, at compile time, a field of another record.
-// A throw in a consteval function is a compile error, never a run-time one.
-template <class R>
-consteval Table<R> record_table(std::span<const Field> fields, RecordForms forms) {
-  for (const Field& f : fields) {
-    if (f.record_type != detail::record_type_of<R>()) throw "a field of another record in this table";
-    if (f.signature != key_signature(f.key)) throw "a field whose signature is not its key's";
+  f.record_type = &detail::record_type_tag<R>;
+  f.members = detail::member_count<R>();
+  f.fits = []<std::size_t... P>(std::index_sequence<P...>) {
+    return ((std::uint32_t{detail::initialisable<R, P, M>()} << P) | ...);
+  }(std::make_index_sequence<32>());
+  if constexpr (requires(const JsonToken& v, T& out) { decode_value(v, out); }) {
+    f.decode = [](const JsonToken& v, void* record) { return decode_value(v, detail::present<Member>(record)); };
+  } else if constexpr (std::is_enum_v<T>) {
+    f.shape = Field::Shape::Word;
+    f.words = &kWordSetOf<T>;
+    f.store_word = [](void* record, std::size_t word) { detail::present<Member>(record) = static_cast<T>(word); };
+  } else if constexpr (detail::is_vector<T>) {
+    static_assert(!detail::optional_value<M>::is_optional, "a list is never null");
+    f.shape = Field::Shape::List;
+    f.nested = &kTable<typename T::value_type>;
+    f.open = [](void* record) -> void* { return &(static_cast<R*>(record)->*Member).emplace_back(); };
+    f.drop_last = [](void* record) { (static_cast<R*>(record)->*Member).pop_back(); };
+  } else {
+    static_assert(std::is_class_v<T>, "no rule decodes a member of this type");
+    f.shape = Field::Shape::Record;
+    f.nested = &kTable<T>;
+    f.open = [](void* record) -> void* { return &detail::present<Member>(record); };
   }
+  if (f.nested != nullptr && f.nested->fields.empty()) throw "a nested record without a table";
+  return f;
+}
+
+// The key is spelled once, as the member's name, so the two cannot differ.
+#define WV_FIELD(Record, member, ...) ::wv::field<&Record::member>(#member __VA_OPT__(, ) __VA_ARGS__)
+
+// The table of record R, from its lines. A throw in a consteval function is a
+// compile error, never a run-time one: the build refuses a line of another
+// record, a key given twice, a member without a line, and a line whose
+// member's type is not that of the member at its position.
+template <class R>
+consteval RecordTable table(std::span<const Field> fields, RecordForms forms) {
   // The reader marks the keys it has seen in one 32-bit word.
   if (fields.size() > 32) throw "more fields than the reader can track";
-  return Table<R>{RecordTable{fields, forms, detail::record_type_of<R>()}};
-}
-
-// The same, with the keys of the record in `Member` written beside R's own,
-// in the one object (so only the object form is possible).
-template <class R, auto Member, class Beside>
-consteval Table<R> record_table_with(std::span<const Field> fields, const Table<Beside>& beside) {
-  static_assert(std::is_same_v<detail::member_type_t<Member>, Beside>, "the table must be the member's record's");
-  Table<R> table = record_table<R>(fields, RecordForms::ObjectOnly);
-  if (fields.size() + beside.erased.fields.size() > 32) throw "more fields than the reader can track";
-  table.erased.beside = &beside.erased;
-  table.erased.beside_member = [](void* record) -> void* { return &(static_cast<R*>(record)->*Member); };
-  return table;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const Field& f = fields[i];
+    if (f.record_type != &detail::record_type_tag<R>) throw "a field of another record in this table";
+    if (f.members != fields.size()) throw "a member without a line, or a line too many";
+    if (!(f.fits >> i & 1)) throw "a line out of the members' order";
+    for (std::size_t j = 0; j < i; ++j) {
+      if (fields[j].key == f.key) throw "a key given twice";
+    }
+  }
+  return RecordTable{fields, forms};
 }
 
 }  // namespace wv

@@ -36,7 +36,7 @@ Snapshot load_snapshot_at(const std::filesystem::path& dir, Duration stale_after
       if (files.spent()) break;
       continue;
     }
-    view.stale = is_stale(view.status.report.updated_at, now, stale_after);
+    view.stale = is_stale(view.status.updated_at, now, stale_after);
   }
   return snapshot;
 }

@@ -76,8 +76,8 @@ std::string_view trim_white_space(std::string_view text) {
 
 // Appends the device's label; returns its length in characters.
 std::size_t append_label(std::string& out, const DeviceStatusFile& status) {
-  if (status.report.device) {
-    std::string_view name = trim_white_space(status.report.device->name);
+  if (status.device) {
+    std::string_view name = trim_white_space(status.device->name);
     if (!name.empty()) return append_shown(out, name);
   }
   std::string_view udid = status.udid;
@@ -94,22 +94,22 @@ std::size_t append_label(std::string& out, const DeviceStatusFile& status) {
 // "  <label, padded to 24> <session> / <transport>[  [stale — …]]", then the
 // remediation's "->" line and the error's "!" line where there are any.
 void append_device(std::string& out, const DeviceView& view) {
-  const StatusReport& report = view.status.report;
+  const DeviceStatusFile& status = view.status;
   out += "\n  ";
-  const std::size_t width = append_label(out, view.status);
+  const std::size_t width = append_label(out, status);
   if (width < kLabelWidth) out.append(kLabelWidth - width, ' ');
   out += ' ';
-  out += session_label(view.stale ? SessionReport::Idle : report.session);
+  out += session_label(view.stale ? SessionReport::Idle : status.session);
   out += " / ";
-  out += transport_label(report.transport);
+  out += transport_label(status.transport);
   if (view.stale) out += "  [stale — agent not publishing]";
-  if (!report.remediation.empty()) {
+  if (!status.remediation.empty()) {
     out += "\n      -> ";
-    append_shown(out, report.remediation);
+    append_shown(out, status.remediation);
   }
-  if (report.error) {
+  if (status.error) {
     out += "\n      !  ";
-    append_shown(out, *report.error);
+    append_shown(out, *status.error);
   }
 }
 

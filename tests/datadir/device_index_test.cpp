@@ -48,36 +48,41 @@ TEST(DeviceIndex, ValidFilesReadAsTheirRecords) {
 
 TEST(DeviceIndex, InvalidFiles) {
   struct Case {
-    const char* name;
     std::string text;
+    std::string error;  // the broken rule, where it sits
   };
   const Case cases[] = {
-      {"version -1", R"({"version":-1})"},
-      {"version 4294967296", R"({"version":4294967296})"},
-      {"version 2.0", R"({"version":2.0,"devices":[{"udid":"A"}]})"},
-      {"version 1e3", R"({"version":1e3})"},
-      {"version as text", R"({"version":"1"})"},
-      {"version null", R"({"version":null})"},
-      {"agent_version null", R"({"agent_version":null})"},
-      {"devices null", R"({"devices":null})"},
-      {"devices an object", R"({"devices":{"udid":"A"}})"},
-      {"devices repeated", R"({"devices":[],"devices":[]})"},
-      {"a ref without udid", R"({"devices":[{"udid":"A"},{"name":"b"},{"udid":"C"}]})"},
-      {"udid repeated", R"({"devices":[{"udid":"A","udid":"B"}]})"},
-      {"udid a number", R"({"devices":[{"udid":1}]})"},
-      {"name null", R"({"devices":[{"udid":"A","name":null}]})"},
-      {"ref a string", R"({"devices":["A"]})"},
-      {"ref array without udid", R"({"devices":[[]]})"},
-      {"ref array too long", R"({"devices":[["A","a","x"]]})"},
-      {"index array too long", R"([1,"v",[],0])"},
-      {"top level a string", R"("devices")"},
-      {"malformed inside an unknown key", R"({"x":[1 2],"devices":[]})"},
-      {"trailing text", R"({"devices":[]} ,)"},
-      {"byte-order mark", "\xEF\xBB\xBF{}"},
-      {"invalid UTF-8 inside an unknown key", "{\"x\":\"\xC3\x28\"}"},
-      {"unpaired surrogate in an unknown key", R"({"x":"\udfff"})"},
+      {R"({"version":-1})", "version: must be an unsigned 32-bit integer, not a negative integer"},
+      {R"({"version":4294967296})", "version: must be an unsigned 32-bit integer, not one above 4294967295"},
+      {R"({"version":2.0,"devices":[{"udid":"A"}]})",
+       "version: must be an unsigned 32-bit integer, not a number with a fraction or exponent"},
+      {R"({"version":1e3})", "version: must be an unsigned 32-bit integer, not a number with a fraction or exponent"},
+      {R"({"version":"1"})", "version: must be an unsigned 32-bit integer, not a string"},
+      {R"({"version":null})", "version: must be an unsigned 32-bit integer, not null"},
+      {R"({"agent_version":null})", "agent_version: must be a string, not null"},
+      {R"({"devices":null})", "devices: must be an array"},
+      {R"({"devices":{"udid":"A"}})", "devices: must be an array"},
+      {R"({"devices":[],"devices":[]})", "devices: given twice in one object"},
+      {R"({"devices":[{"udid":"A"},{"name":"b"},{"udid":"C"}]})", "devices[1].udid: required, but missing"},
+      {R"({"devices":[{"udid":"A","udid":"B"}]})", "devices[0].udid: given twice in one object"},
+      {R"({"devices":[{"udid":1}]})", "devices[0].udid: must be a string, not an unsigned integer"},
+      {R"({"devices":[{"udid":"A","name":null}]})", "devices[0].name: must be a string, not null"},
+      {R"({"devices":["A"]})", "devices[0]: must be an object or an array"},
+      {R"({"devices":[[]]})", "devices[0].udid: required, but missing"},
+      {R"({"devices":[["A","a","x"]]})", "devices[0]: an array of more values than the record's 2 fields"},
+      {R"([1,"v",[],0])", "an array of more values than the record's 3 fields"},
+      {R"("devices")", "must be an object or an array"},
+      {R"({"x":[1 2],"devices":[]})", "not well-formed JSON at byte 9"},
+      {R"({"devices":[]} ,)", "not well-formed JSON at byte 16"},
+      {"\xEF\xBB\xBF{}", "a byte-order mark before the value"},
+      {"{\"x\":\"\xC3\x28\"}", "not well-formed JSON at byte 8"},
+      {R"({"x":"\udfff"})", "not well-formed JSON at byte 12"},
   };
-  for (const auto& c : cases) EXPECT_FALSE(decode_index(c.text)) << c.name;
+  for (const auto& c : cases) {
+    auto got = decode_index(c.text);
+    ASSERT_FALSE(got) << c.error;
+    EXPECT_EQ(got.error().message(), c.error);
+  }
 }
 
 TEST(DeviceIndex, ReadFallsBackToTheEmptyIndex) {

@@ -59,6 +59,39 @@ TEST(PublishedFile, AFileOverWhatIsLeftOfThePollsCeilingSpendsThePoll) {
   EXPECT_FALSE(files.read(small)) << "nothing more is read in a spent poll";
 }
 
+TEST(PublishedFile, APollWithLessThanAFilesLeastLeftIsSpent) {
+  test::ScratchDir dir;
+  auto full = dir.write("full", std::string(kMaxPublishedFileBytes, ' ')).native();
+  auto small = dir.write("small", "{}").native();
+  for (std::size_t short_by : {0u, 1u}) {
+    // Files up to the ceiling but for a file's least of it, or a byte less.
+    auto rest = dir.write("rest", std::string(kMaxPublishedFileBytes - kLeastFileBytes + short_by, ' ')).native();
+    PublishedFiles files;
+    for (std::size_t i = 1; i < kPollReadBytes / kMaxPublishedFileBytes; ++i) ASSERT_TRUE(files.read(full));
+    ASSERT_TRUE(files.read(rest));
+    EXPECT_EQ(files.files_left(), short_by == 0 ? 1u : 0u) << short_by;
+    EXPECT_EQ(files.read(small).has_value(), short_by == 0) << short_by;
+    EXPECT_FALSE(files.read(small)) << short_by;
+    EXPECT_TRUE(files.spent()) << short_by;
+  }
+}
+
+// A file that grows after it is measured, as one the agent appends to while
+// the host reads it: /proc reports a size of 0 for files it fills on reading.
+TEST(PublishedFile, AFileThatGrowsAfterItIsMeasuredIsReadWholeUpToTheLimit) {
+  const std::filesystem::path grows = "/proc/self/cmdline";
+  if (kIsWindows || !std::filesystem::exists(grows)) GTEST_SKIP() << "no /proc";
+  const std::string whole = test::read_file(grows);
+  ASSERT_EQ(std::filesystem::file_size(grows), 0u);
+  ASSERT_GT(whole.size(), 1u);
+  std::string content;
+  for (std::size_t limit : {kMaxPublishedFileBytes, whole.size()}) {
+    ASSERT_TRUE(read_regular_file(grows.native(), limit, content)) << limit;
+    EXPECT_EQ(content, whole) << limit;
+  }
+  EXPECT_EQ(read_regular_file(grows.native(), whole.size() - 1, content).error(), ReadFailure::TooLarge);
+}
+
 TEST(PublishedFile, AFifoIsRefusedWithoutBlocking) {
   if (kIsWindows) GTEST_SKIP() << "no FIFOs on Windows";
   test::ScratchDir dir;

@@ -2,17 +2,17 @@
 // document, how numbers are told apart, how deep values may nest, and that
 // the library's strict parse alone refuses every ill-formed UTF-8 sequence.
 
-#include "datadir/json_reader.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "datadir/device_index.h"
 #include "datadir/device_status.h"
 #include "platform/utf8.h"
+#include "tests/support/status_json.h"
 
 namespace wv {
 namespace {
@@ -21,83 +21,79 @@ std::string nested_arrays(std::size_t depth, std::string_view inner = "") {
   return std::string(depth, '[') + std::string(inner) + std::string(depth, ']');
 }
 
-struct DocumentCase {
-  const char* name;
-  std::string text;
-  bool valid;
-};
-
-// A record with one field that keeps what kind of value it was given.
-struct KindProbe {
-  JsonKind kind = JsonKind::Null;
-};
-Decoded<JsonKind> kind_of(JsonToken& v) { return v.kind; }
-constexpr Field kKindFields[] = {field<&KindProbe::kind, kind_of>("value")};
-constexpr Table<KindProbe> kKind = record_table<KindProbe>(kKindFields, RecordForms::ObjectOrArray);
+constexpr const char* kTooDeep = "arrays and objects nested deeper than 127 levels";
 
 TEST(JsonDocument, OneValueWithOnlyJsonWhitespaceAround) {
-  const DocumentCase cases[] = {
-      {"bare", "{}", true},
-      {"space tab cr lf around", " \t\r\n{}\r\n\t ", true},
-      {"byte-order mark", "\xEF\xBB\xBF{}", false},
-      {"byte-order mark after whitespace", " \xEF\xBB\xBF{}", false},
-      {"trailing text", "{} x", false},
-      {"second value", "{}{}", false},
-      {"NUL then text after the value", std::string("{} \0 x", 6), false},
-      {"NUL before the value", std::string("\0{}", 3), false},
-      {"vertical tab", "\v{}", false},
-      {"form feed after", "{}\f", false},
-      {"empty", "", false},
-      {"whitespace only", " \n", false},
-      {"comment", "/* c */{}", false},
-      {"trailing comma", "[1,]", false},
-      {"cut short", R"({"a": [1, 2)", false},
-      {"surrogate pair escape", R"("\ud83d\ude00")", true},
-      {"unpaired high surrogate escape", R"("\ud800")", false},
-      {"unpaired low surrogate escape", R"("\udc00")", false},
-      {"high surrogate then letter", R"("\ud800a")", false},
-      {"invalid UTF-8 byte in a string", "\"\xFF\"", false},
-      {"overlong UTF-8", "\"\xC0\xAF\"", false},
-      {"encoded surrogate", "\"\xED\xA0\x80\"", false},
-      {"raw control character in a string", "\"a\x01\"", false},
-      {"number out of the double range", "1e400", false},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(check_json(c.text).has_value(), c.valid) << c.name;
-  }
-}
-
-TEST(JsonDocument, NumbersKeepTheirKind) {
-  using K = JsonKind;
   struct Case {
-    const char* text;
-    K kind;
+    const char* name;
+    std::string text;
+    std::string error;  // empty for a valid document
   };
   const Case cases[] = {
-      {"0", K::Unsigned},  {"18446744073709551615", K::Unsigned}, {"18446744073709551616", K::Float},
-      {"-0", K::Negative}, {"-9223372036854775808", K::Negative}, {"-9223372036854775809", K::Float},
-      {"2.0", K::Float},   {"1e3", K::Float},                     {"-0.0", K::Float},
+      {"bare", "{}", ""},
+      {"space tab cr lf around", " \t\r\n{}\r\n\t ", ""},
+      {"byte-order mark", "\xEF\xBB\xBF{}", "a byte-order mark before the value"},
+      {"byte-order mark after whitespace", " \xEF\xBB\xBF{}", "not well-formed JSON at byte 2"},
+      {"trailing text", "{} x", "not well-formed JSON at byte 4"},
+      {"second value", "{}{}", "not well-formed JSON at byte 3"},
+      {"NUL then text after the value", std::string("{} \0 x", 6), "a NUL byte"},
+      {"NUL before the value", std::string("\0{}", 3), "a NUL byte"},
+      {"vertical tab", "\v{}", "not well-formed JSON at byte 1"},
+      {"form feed after", "{}\f", "not well-formed JSON at byte 3"},
+      {"empty", "", "not well-formed JSON at byte 1"},
+      {"whitespace only", " \n", "not well-formed JSON at byte 3"},
+      {"comment", "/* c */{}", "not well-formed JSON at byte 1"},
+      {"trailing comma", R"({"x":[1,]})", "not well-formed JSON at byte 9"},
+      {"cut short", R"({"x": [1, 2)", "not well-formed JSON at byte 12"},
+      {"surrogate pair escape", R"({"x":"\ud83d\ude00"})", ""},
+      {"unpaired high surrogate escape", R"({"x":"\ud800"})", "not well-formed JSON at byte 13"},
+      {"unpaired low surrogate escape", R"({"x":"\udc00"})", "not well-formed JSON at byte 12"},
+      {"high surrogate then letter", R"({"x":"\ud800a"})", "not well-formed JSON at byte 13"},
+      {"invalid UTF-8 byte in a string", "{\"x\":\"\xFF\"}", "not well-formed JSON at byte 7"},
+      {"overlong UTF-8", "{\"x\":\"\xC0\xAF\"}", "not well-formed JSON at byte 7"},
+      {"encoded surrogate", "{\"x\":\"\xED\xA0\x80\"}", "not well-formed JSON at byte 8"},
+      {"raw control character in a string", "{\"x\":\"a\x01\"}", "not well-formed JSON at byte 8"},
+      {"number out of the double range", R"({"x":1e400})", "not well-formed JSON at byte 10"},
   };
   for (const auto& c : cases) {
-    auto v = read_json("[" + std::string(c.text) + "]", kKind, {});
-    ASSERT_TRUE(v) << c.text;
-    EXPECT_EQ(v->kind, c.kind) << c.text;
+    auto got = decode_index(c.text);
+    EXPECT_EQ(got ? "" : got.error().message(), c.error) << c.name;
   }
 }
 
-TEST(JsonDepth, ValuesStopAt127Levels) {
-  EXPECT_TRUE(check_json(nested_arrays(127)));
-  EXPECT_FALSE(check_json(nested_arrays(128)));
-  EXPECT_TRUE(check_json("{\"a\":" + nested_arrays(125, "{}") + "}"));
-  EXPECT_FALSE(check_json("{\"a\":" + nested_arrays(126, "{}") + "}"));
+// The library tells integers written with and without a minus sign, and
+// wider than 64 bits, apart; a text field's refusal names the kind it got.
+TEST(JsonDocument, NumbersKeepTheirKind) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"0", "an unsigned integer"},
+      {"18446744073709551615", "an unsigned integer"},
+      {"18446744073709551616", "a number with a fraction or exponent"},
+      {"-0", "a negative integer"},
+      {"-9223372036854775808", "a negative integer"},
+      {"-9223372036854775809", "a number with a fraction or exponent"},
+      {"2.0", "a number with a fraction or exponent"},
+      {"1e3", "a number with a fraction or exponent"},
+      {"-0.0", "a number with a fraction or exponent"},
+  };
+  for (const auto& [text, kind] : cases) {
+    auto got = decode_index("[1," + std::string(text) + "]");
+    ASSERT_FALSE(got) << text;
+    EXPECT_EQ(got.error().message(), "agent_version: must be a string, not " + std::string(kind)) << text;
+  }
 }
 
-TEST(JsonDepth, AMillionLevelsAreRefusedInBoundedStack) {
-  EXPECT_FALSE(check_json(nested_arrays(1'000'000)));
-  EXPECT_FALSE(check_json(std::string(1'000'000, '[')));
+TEST(JsonDepth, ValuesStopAt127LevelsWhateverTheInnermostIs) {
+  EXPECT_TRUE(decode_status(test::status_json({{"x", nested_arrays(125, "{}")}})));
+  EXPECT_EQ(decode_status(test::status_json({{"x", nested_arrays(126, "{}")}})).error().message(), kTooDeep);
+}
+
+TEST(JsonDepth, AMillionLevelsAreReadInBoundedStack) {
+  EXPECT_EQ(decode_status(test::status_json_open() + ",\"x\":" + std::string(1'000'000, '[')).error().message(),
+            kTooDeep);
   // Skipped without a limit, a million levels are read through on a count.
   EXPECT_TRUE(decode_index("{\"x\":" + nested_arrays(1'000'000) + "}"));
-  EXPECT_FALSE(decode_index("{\"x\":" + std::string(1'000'000, '[')));
+  EXPECT_EQ(decode_index("{\"x\":" + std::string(1'000'000, '[')).error().message(),
+            "not well-formed JSON at byte 1000006");
 }
 
 // Files are not checked for UTF-8 before they are parsed: the library's strict

@@ -10,15 +10,14 @@
 #include "datadir/json_file.h"
 #include "platform/os.h"
 #include "platform/text.h"
+#include "tests/support/status_json.h"
 #include "tests/support/test_support.h"
 
 namespace wv {
 namespace {
 
 std::string status_json(const std::string& udid, std::uint64_t updated_at = 0) {
-  return R"({"udid":")" + udid +
-         R"(","version":1,"agent_version":"t","connected":true,"session":"spoofing","remediation":"",)"
-         R"("updated_at":)" + std::to_string(updated_at) + "}";
+  return test::status_json({{"udid", test::quoted(udid)}, {"updated_at", std::to_string(updated_at)}});
 }
 
 void publish(const test::ScratchDir& dir, const std::vector<std::string>& listed) {

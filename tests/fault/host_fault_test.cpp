@@ -22,6 +22,7 @@
 #include "platform/text.h"
 #include "platform/testing/process_testing.h"
 #include "tests/support/host_run.h"
+#include "tests/support/status_json.h"
 #include "tests/support/test_support.h"
 
 namespace wv {
@@ -62,12 +63,13 @@ std::string device_line(std::string_view label, std::string_view session_and_tra
   return line + " " + std::string(session_and_transport);
 }
 
-std::string status_json(std::string_view udid, std::string_view name, std::uint64_t updated_at,
-                        std::string_view remediation = "") {
-  return "{\"version\":1,\"agent_version\":\"t\",\"udid\":\"" + std::string(udid) + "\",\"updated_at\":" +
-         std::to_string(updated_at) + ",\"connected\":true,\"device\":{\"name\":\"" + std::string(name) +
-         "\",\"product_type\":\"iPhone15,2\",\"ios_version\":\"17.5\"},\"session\":\"spoofing\",\"remediation\":\"" +
-         std::string(remediation) + "\",\"transport\":\"usb\"}";
+std::string status_json(std::string_view udid, std::string_view name, std::uint64_t updated_at) {
+  return test::status_json(
+      {{"udid", test::quoted(udid)},
+       {"updated_at", std::to_string(updated_at)},
+       {"device", R"({"name":")" + std::string(name) + R"(","product_type":"iPhone15,2","ios_version":"17.5"})"},
+       {"session", R"("spoofing")"},
+       {"transport", R"("usb")"}});
 }
 
 std::string udid_of(std::size_t i) {

@@ -14,11 +14,14 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "datadir/device_status.h"
 #include "datadir/json_file.h"
 #include "platform/os.h"
 #include "tests/support/host_run.h"
+#include "tests/support/status_json.h"
 #include "tests/support/test_support.h"
 
 namespace wv {
@@ -39,8 +42,7 @@ constexpr bool kPeakMeansSomething = true;
 #endif
 
 std::string small_status(std::string_view udid) {
-  return R"({"udid":")" + std::string(udid) +
-         R"(","version":1,"agent_version":"t","connected":true,"session":"spoofing","remediation":""})";
+  return test::status_json({{"udid", test::quoted(udid)}, {"session", R"("spoofing")"}});
 }
 
 // `start`, then `unit` as many times as fits in `size` bytes, then `end`.
@@ -55,8 +57,7 @@ std::string file_of(const std::string& start, const std::string& unit, const std
 // its largest: DEL, which JSON lets stand unescaped, is one byte in the file
 // and three (U+FFFD) on the screen.
 std::string big_status(std::size_t size) {
-  return file_of(R"({"udid":"big","version":1,"agent_version":"t","connected":true,"session":"idle",)"
-                 R"("remediation":")",
+  return file_of(test::status_json_open({{"udid", R"("big")"}, {"remediation", std::nullopt}}) + R"(,"remediation":")",
                  "\x7f", "|end\"}", size);
 }
 
@@ -124,7 +125,7 @@ class HostileFilesTest : public ::testing::Test {
 
 TEST_F(HostileFilesTest, HostileFilesAtTheCapAreLeftOutAndCostUnder64MiB) {
   // Read after three listings of a valid file the screen shows at its
-  // largest, so that each is decoded beside the most a poll keeps.
+  // largest, so that each is decoded next to the most a poll keeps.
   const std::vector<std::string> hostile = {"deep", "space", "nulls", "cut"};
   std::string index = R"({"devices":[{"udid":"big"},{"udid":"big"},{"udid":"big"})";
   for (const auto& udid : hostile) index += R"(,{"udid":")" + udid + R"("})";
@@ -135,13 +136,29 @@ TEST_F(HostileFilesTest, HostileFilesAtTheCapAreLeftOutAndCostUnder64MiB) {
   const std::size_t size = kMaxPublishedFileBytes - kLeastFileBytes;
   static_assert(7 * (kMaxPublishedFileBytes - kLeastFileBytes) + 2 * kLeastFileBytes <= kPollReadBytes);
   scratch_.write("data/devices/big/status.json", big_status(size));
-  const std::string start = R"({"udid":"x","version":1,"agent_version":"t","connected":true,"session":"idle",)"
-                            R"("remediation":"","x":)";
+  // Each must be refused for the rule it was made to break, not for a slip
+  // in how it was written.
+  const std::string start = test::status_json_open({{"udid", R"("x")"}}) + R"(,"x":)";
   const std::string deep = std::string(125, '[') + std::string(125, ']');
-  scratch_.write("data/devices/deep/status.json", file_of(R"({"udid":"deep","version":[)", deep + ",", "0]}", size));
-  scratch_.write("data/devices/space/status.json", file_of(start, "\n", "x}", size));
-  scratch_.write("data/devices/nulls/status.json", file_of(start + "[", "null,", "", size));
-  scratch_.write("data/devices/cut/status.json", file_of(start + "\"", "s", "", size));
+  // A file cut short breaks the rules one byte past its end.
+  auto cut = [](std::string text) {
+    std::string rule = "not well-formed JSON at byte " + std::to_string(text.size() + 1);
+    return std::pair{std::move(text), std::move(rule)};
+  };
+  const std::pair<std::string, std::string> files[] = {
+      {file_of(test::status_json_open({{"udid", R"("deep")"}, {"version", std::nullopt}}) + R"(,"x":[)", deep + ",",
+               "0]}", size),
+       "version: required, but missing"},
+      {file_of(start, "\n", "x}", size), "not well-formed JSON at byte " + std::to_string(size - 1)},
+      cut(file_of(start + "[", "null,", "", size)),
+      cut(file_of(start + "\"", "s", "", size)),
+  };
+  for (std::size_t i = 0; i < hostile.size(); ++i) {
+    auto decoded = decode_status(files[i].first);
+    ASSERT_FALSE(decoded) << hostile[i];
+    EXPECT_EQ(decoded.error().message(), files[i].second) << hostile[i];
+    scratch_.write("data/devices/" + hostile[i] + "/status.json", files[i].first);
+  }
 
   const auto took = run_until_shown_then_stop("\n  Device ok…", "Device ok…               Spoofing / Unknown\n");
   EXPECT_LT(took, 5s) << "Enter waited for the poll";

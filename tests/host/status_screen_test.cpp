@@ -11,7 +11,7 @@ namespace {
 DeviceStatusFile status(std::string udid, std::optional<std::string> name = std::nullopt) {
   DeviceStatusFile s;
   s.udid = std::move(udid);
-  if (name) s.report.device = DeviceSummary{*name, "iPhone15,2", "17.5"};
+  if (name) s.device = DeviceSummary{*name, "iPhone15,2", "17.5"};
   return s;
 }
 
@@ -26,14 +26,14 @@ TEST(StatusScreen, NoDevicesIsOneLineForEveryState) {
 
 TEST(StatusScreen, DeviceBlocksWithRemediationErrorAndStaleMark) {
   DeviceStatusFile a = status("00008110-001A2C3E0E9B801E", "  Ana's iPhone ");
-  a.report.session = SessionReport::Spoofing;
-  a.report.transport = Transport::Usb;
-  a.report.error = "";
+  a.session = SessionReport::Spoofing;
+  a.transport = Transport::Usb;
+  a.error = "";
   DeviceStatusFile b = status("abcdefghijklmnop");
-  b.report.session = SessionReport::Spoofing;
-  b.report.transport = Transport::Wireless;
-  b.report.remediation = "Unlock the phone";
-  b.report.error = "lost pairing";
+  b.session = SessionReport::Spoofing;
+  b.transport = Transport::Wireless;
+  b.remediation = "Unlock the phone";
+  b.error = "lost pairing";
   Snapshot snapshot{{a, false}, {b, true}};
   EXPECT_EQ(render_screen(AgentState::Running, snapshot),
             "agent: running\n"
@@ -71,13 +71,14 @@ TEST(StatusScreen, DisplayNameTrimsUnicodeWhiteSpaceAndFallsBackToTheUdid) {
 
 TEST(StatusScreen, TextsFromFilesCannotDriveTheTerminal) {
   DeviceStatusFile s = status("u", "\x1b[2J\x1b]0;owned\x07Phone");
-  s.report.remediation = "line\nbreak\r";
-  s.report.error = "\xc2\x9b" "31m";
+  s.session = SessionReport::Lost;
+  s.remediation = "line\nbreak\r\x7f";
+  s.error = "\xc2\x9b" "31m";
   std::string text = render_screen(AgentState::Running, {{s, false}});
   EXPECT_EQ(text,
             "agent: running\n"
-            "  \uFFFD[2J\uFFFD]0;owned\uFFFDPhone      Idle / Unknown\n"
-            "      -> line\uFFFDbreak\uFFFD\n"
+            "  \uFFFD[2J\uFFFD]0;owned\uFFFDPhone      Lost / Unknown\n"
+            "      -> line\uFFFDbreak\uFFFD\uFFFD\n"
             "      !  \uFFFD31m");
 }
 
