@@ -250,8 +250,10 @@ TEST_F(HostLifecycleTest, AnAgentThatKeepsCrashingIsGivenUpOnAndThenIsNotRunning
   // another, as under Wine, hardly counts.
   const double span = std::chrono::duration<double>(launched[3] - launched[0]).count();
   EXPECT_GE(span, 3 * (1 + 2) - 0.3) << "a back-off shorter than 2 s";
-  // A relaunch may wait one more poll for an agent still going away.
-  EXPECT_LT(span, 3 * (1 + 2) + 3) << "a back-off longer than 2 s";
+  // Loose: a relaunch may wait one more poll for an agent still going away,
+  // and under Wine with other tests running one process start can take a
+  // second or more.
+  EXPECT_LT(span, 3 * (1 + 2) + 5) << "a back-off longer than 2 s";
 
   // Longer than a back-off and a poll: a fifth launch would have come by now.
   std::this_thread::sleep_for(2500ms);
