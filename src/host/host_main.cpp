@@ -31,15 +31,20 @@ constexpr int kExitStopped = 0;
 constexpr int kExitStartFailed = 1;
 constexpr int kExitFatal = 101;
 
-// A start-up failure: the message on standard error and status 1. In a
-// console window of its own (started from Explorer) the window would close
-// with the message unread, so it first waits for Enter.
+// In a console window of its own (started from Explorer, or a terminal tab
+// that closes with its program) the window would close on the last message
+// unread, so it first waits for Enter. The prompt goes to standard error,
+// which is then that console, whatever standard output was redirected to.
+// The watcher has ended by then: this read is the only one.
+void hold_window_open() {
+  if (!console_belongs_to_this_process_alone()) return;
+  if (write_stderr(kPressEnterToClose)) wait_for_stdin_line();
+}
+
+// A start-up failure: the message on standard error and status 1.
 int start_failure(std::string_view message) {
   (void)write_stderr(message);
-  if (console_belongs_to_this_process_alone()) {
-    (void)write_stderr(kPressEnterToClose);
-    wait_for_stdin_line();
-  }
+  hold_window_open();
   return kExitStartFailed;
 }
 
@@ -106,6 +111,7 @@ int host_main() {
   if (!write_stdout(std::string("\n") + std::string(kStoppingLine))) return fatal_output_failure();
   StopOutcome outcome = supervisor.stop(kStopGrace);
   if (!write_stdout(std::string(stop_outcome_message(outcome)) + "\n")) return fatal_output_failure();
+  hold_window_open();
   return kExitStopped;
 }
 

@@ -1,7 +1,6 @@
 #include "platform/console.h"
 
-#include <cstring>
-
+#include "platform/console_read.h"
 #include "platform/stream_io.h"
 
 namespace wv {
@@ -12,14 +11,17 @@ bool write_standard(detail::StandardStream which, std::string_view utf8) {
   return s && detail::write_text(*s, utf8);
 }
 
-enum class ReadUntil { LineFeed, End };
+enum class ReadUntil { LineEnd, End };
 
 void drain_stdin(ReadUntil until) {
+  std::optional<detail::NativeStream> in = detail::standard_stream(detail::StandardStream::In);
+  const detail::InputSource source = in && detail::is_console_or_terminal(*in) ? detail::InputSource::Typed
+                                                                               : detail::InputSource::Stream;
   char chunk[512];
   for (;;) {
     std::optional<std::size_t> n = detail::read_stdin_some(chunk, sizeof chunk);
     if (!n || *n == 0) return;
-    if (until == ReadUntil::LineFeed && std::memchr(chunk, '\n', *n) != nullptr) return;
+    if (until == ReadUntil::LineEnd && detail::read_ends_line(std::string_view(chunk, *n), source)) return;
   }
 }
 
@@ -28,7 +30,7 @@ void drain_stdin(ReadUntil until) {
 bool write_stdout(std::string_view utf8) { return write_standard(detail::StandardStream::Out, utf8); }
 bool write_stderr(std::string_view utf8) { return write_standard(detail::StandardStream::Err, utf8); }
 
-void wait_for_stdin_line() { drain_stdin(ReadUntil::LineFeed); }
+void wait_for_stdin_line() { drain_stdin(ReadUntil::LineEnd); }
 void wait_for_stdin_end() { drain_stdin(ReadUntil::End); }
 
 }  // namespace wv

@@ -11,8 +11,11 @@ namespace wv {
 bool write_stdout(std::string_view utf8);
 bool write_stderr(std::string_view utf8);
 
-// Blocks until standard input yields a line feed or ends; the bytes read are
-// discarded, never stored. A read error counts as the end.
+// Blocks until standard input yields the end of a line, or ends; the bytes
+// read are discarded, never stored. A read error counts as the end. On a
+// console or a terminal a carriage return also ends the line, so that Enter
+// does whatever mode the input was left in; a pipe's or a file's lines end
+// only at a line feed.
 void wait_for_stdin_line();
 
 // Blocks until standard input ends (or fails); the bytes read are discarded.

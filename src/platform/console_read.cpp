@@ -18,4 +18,9 @@ ConsoleRead classify_console_read(bool succeeded, std::u16string_view text, std:
   return ConsoleRead::Text;
 }
 
+bool read_ends_line(std::string_view bytes, InputSource source) {
+  const std::string_view ends = source == InputSource::Typed ? std::string_view("\n\r") : std::string_view("\n");
+  return bytes.find_first_of(ends) != std::string_view::npos;
+}
+
 }  // namespace wv::detail

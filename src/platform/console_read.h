@@ -1,7 +1,8 @@
 #pragma once
-// What one ReadConsoleW call on a console's input means to a reader that
-// wants bytes and an end. Pure code, so both platforms build and test it;
-// stream_io_win32.cpp makes the call. Internal to the platform layer.
+// What a read of standard input means to a reader that wants a line and an
+// end: one ReadConsoleW call on a console's input, and where a typed line
+// ends. Pure code, so both platforms build and test it; stream_io_win32.cpp
+// and console.cpp make the calls. Internal to the platform layer.
 
 #include <cstdint>
 #include <string_view>
@@ -22,5 +23,22 @@ enum class ConsoleRead {
 // `succeeded` is what the call returned, `text` the characters it read and
 // `last_error` GetLastError() just after it, cleared just before it.
 ConsoleRead classify_console_read(bool succeeded, std::u16string_view text, std::uint32_t last_error);
+
+enum class InputSource {
+  Typed,   // a Windows console or a POSIX terminal: a user types the lines
+  Stream,  // a pipe or a file: the lines are written by a program
+};
+
+// Whether `bytes`, one read's worth of standard input, holds the end of the
+// line being read. A line feed always ends it. Typed input also ends at a
+// carriage return: Enter arrives as a lone "\r" where the input mode is not
+// the usual one, and that mode belongs to the console or the terminal, left
+// as whoever used it last left it. A console without ENABLE_LINE_INPUT hands
+// keys over as typed, and one without ENABLE_PROCESSED_INPUT ends a line
+// with "\r" and no line feed (Microsoft Learn, "SetConsoleMode function",
+// the input mode flags); a terminal in non-canonical mode without ICRNL
+// passes Enter on as "\r" (POSIX.1-2017, XBD 11.2, "Parameters that Can be
+// Set", Input Modes). A program writing to a pipe ends its lines with "\n".
+bool read_ends_line(std::string_view bytes, InputSource source);
 
 }  // namespace wv::detail

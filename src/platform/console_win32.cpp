@@ -2,13 +2,15 @@
 
 #include <windows.h>
 
+#include "platform/stream_io.h"
+
 namespace wv {
 
 namespace {
 
-bool is_console(DWORD which) {
-  DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(which), &mode) != 0;
+bool is_console(detail::StandardStream which) {
+  std::optional<detail::NativeStream> s = detail::standard_stream(which);
+  return s && detail::is_console_or_terminal(*s);
 }
 
 }  // namespace
@@ -19,8 +21,8 @@ bool console_belongs_to_this_process_alone() {
   // (CREATE_NO_WINDOW) has no window, and redirected streams show nothing
   // in one: neither is a window the user is looking at.
   DWORD ids[2] = {};
-  return GetConsoleProcessList(ids, 2) == 1 && GetConsoleWindow() != nullptr && is_console(STD_INPUT_HANDLE) &&
-         is_console(STD_ERROR_HANDLE);
+  return GetConsoleProcessList(ids, 2) == 1 && GetConsoleWindow() != nullptr && is_console(detail::StandardStream::In) &&
+         is_console(detail::StandardStream::Err);
 }
 
 // Windows has no SIGPIPE: a write to a closed pipe fails on its own.

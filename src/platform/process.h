@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/duration.h"
 #include "platform/os_error.h"
 #include "platform/text.h"
 
@@ -61,7 +62,9 @@ class ChildProcess {
   bool has_ended();
   // Forcibly ends the process and every process it started, with exit code 1
   // (SIGKILL to its process group on POSIX, its job on Windows), then waits
-  // for it with no time limit. Failures of either step are ignored.
+  // up to kForcedEndWait for it to end. Failures of either step are ignored.
+  // A process that has not ended by then is given up on, as if it had: it is
+  // never waited for or signalled again, and its exit code stays unknown.
   void terminate_and_wait();
   // The exit code once the process has been reaped. On POSIX a death by
   // signal N reads as 128 + N.
@@ -72,11 +75,18 @@ class ChildProcess {
   explicit ChildProcess(std::unique_ptr<Impl> impl);
 
  private:
-  // Waits with no time limit and records the exit code.
-  void wait();
-
   std::unique_ptr<Impl> impl_;
 };
+
+// How long a forced end waits for the process to go. Ending is not instant:
+// a process ends only once its pending I/O has completed or been cancelled
+// (Microsoft Learn, "TerminateProcess function"), and on POSIX a process in
+// an uninterruptible sleep takes SIGKILL only when the sleep ends. A driver
+// call that never returns (a phone's USB link) would hold the caller for
+// good. A process normally goes within milliseconds; three seconds leave
+// room for a loaded machine and a job of several processes, and keep a
+// stop that had to end the agent under ten seconds from the user's Enter.
+inline constexpr Duration kForcedEndWait = Duration::seconds(3);
 
 // Inherit: the parent's own stream. Where that is a Windows console, which
 // the child cannot write to (it has no console that shows), the child writes

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/clock.h"
 #include "platform/stream_io.h"
 #include "platform/unique_fd.h"
 
@@ -85,21 +86,17 @@ void ChildProcess::terminate_and_wait() {
   // to another group is still reached by its own id.
   ::kill(-impl_->pid, SIGKILL);
   ::kill(impl_->pid, SIGKILL);
-  wait();
-}
-
-void ChildProcess::wait() {
-  if (!impl_ || impl_->reaped) return;
-  int status = 0;
-  for (;;) {
-    pid_t r = ::waitpid(impl_->pid, &status, 0);
-    if (r == impl_->pid) {
-      impl_->record(status);
+  // Polled, not waited for: SIGKILL ends a process only when it next leaves
+  // the kernel (POSIX.1-2017, kill(): the signal is sent, not the end
+  // awaited), and a blocking waitpid cannot be given a time limit.
+  constexpr Duration kPoll = Duration::millis(10);
+  const MonotonicInstant start = monotonic_now();
+  while (!has_ended()) {
+    if (elapsed_since(start) >= kForcedEndWait) {
+      impl_->reaped = true;  // given up on: never waited for or signalled again
       return;
     }
-    if (r < 0 && errno == EINTR) continue;
-    impl_->reaped = true;
-    return;
+    sleep_for(kPoll);
   }
 }
 

@@ -10,7 +10,9 @@ namespace wv {
 // /dev/null opened for reading only, so that no file opened later can take
 // its number. A filled stream behaves as the closed one did: stdin reads as
 // its end, and a write to stdout or stderr still fails.
-// Windows: the DLL search leaves out the executable's own directory.
+// Windows: the DLL search leaves out the executable's own directory, and
+// neither a crash nor a critical error opens a dialog that would hold this
+// process or the agents it starts, which inherit the error mode.
 // Nothing here can fail in a way the host could mend; a step that does not
 // take leaves that part as it was.
 void prepare_process_at_start();

@@ -43,6 +43,15 @@ std::optional<std::size_t> PipeEnd::read_some(char* buffer, std::size_t size) {
   return detail::read_some(as_stream(impl_->handle), buffer, size);
 }
 
+namespace {
+
+DWORD wait_millis(Duration d) {
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(d.to_chrono()).count();
+  return static_cast<DWORD>(std::clamp<decltype(ms)>(ms, 0, INFINITE - 1));
+}
+
+}  // namespace
+
 struct ChildProcess::Impl {
   UniqueHandle process;
   UniqueHandle thread;
@@ -81,12 +90,15 @@ void ChildProcess::terminate_and_wait() {
   if (!impl_ || impl_->ended) return;
   // The job holds whatever the child started, and they go with it.
   if (!impl_->job || !TerminateJobObject(impl_->job.get(), 1)) TerminateProcess(impl_->process.get(), 1);
-  wait();
-}
-
-void ChildProcess::wait() {
-  if (!impl_ || impl_->ended) return;
-  impl_->mark_ended(WaitForSingleObject(impl_->process.get(), INFINITE) == WAIT_OBJECT_0);
+  DWORD r = WaitForSingleObject(impl_->process.get(), wait_millis(kForcedEndWait));
+  if (r != WAIT_TIMEOUT) {
+    impl_->mark_ended(r == WAIT_OBJECT_0);
+    return;
+  }
+  // Given up on. The relay copies whatever it still writes until it goes,
+  // on a thread that needs nothing of ours.
+  impl_->ended = true;
+  impl_->relay.reset();
 }
 
 std::optional<int> ChildProcess::exit_code() const { return impl_ ? impl_->exit_code : std::nullopt; }
@@ -284,17 +296,29 @@ class InheritOnly {
 // stay free to finish on its own. Where the child cannot have one (jobs nest
 // only from Windows 8 on, and a job we run in may forbid it), it goes without
 // and a forced end reaches it alone, rather than the launch failing.
+//
+// A process of the job that dies of an unhandled exception ends at once
+// (JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION, Microsoft Learn,
+// "JOBOBJECT_BASIC_LIMIT_INFORMATION structure"), even one that asked for
+// the default error mode back: its crash dialog would otherwise keep it
+// alive, our exit check would see it running and nothing would relaunch it.
+// A job whose limit cannot be set is still a job.
 UniqueHandle job_of_its_own(HANDLE process) {
   UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
-  if (!job || !AssignProcessToJobObject(job.get(), process)) return {};
+  if (!job) return {};
+  JOBOBJECT_BASIC_LIMIT_INFORMATION limits{};
+  limits.LimitFlags = JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+  SetInformationJobObject(job.get(), JobObjectBasicLimitInformation, &limits, sizeof limits);
+  if (!AssignProcessToJobObject(job.get(), process)) return {};
   return job;
 }
 
 // A child stopped before its first instruction, ended for a launch that failed
-// after it was created. Waited for only once it is ending: a suspended child
-// that could not be terminated never ends, and the wait would never return.
+// after it was created. Waited for only once it is ending, and no longer than
+// a forced end waits: a suspended child that could not be terminated never
+// ends, and one that can may still be held by I/O, as any forced end.
 std::unexpected<OsError> abandon(const UniqueHandle& process, OsError error) {
-  if (TerminateProcess(process.get(), 1)) WaitForSingleObject(process.get(), INFINITE);
+  if (TerminateProcess(process.get(), 1)) WaitForSingleObject(process.get(), wait_millis(kForcedEndWait));
   return std::unexpected(std::move(error));
 }
 

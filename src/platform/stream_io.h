@@ -18,6 +18,10 @@ enum class StandardStream { In, Out, Err };
 // The process's standard stream, or nothing when it has none.
 std::optional<NativeStream> standard_stream(StandardStream which);
 
+// Whether the stream is a console (Windows) or a terminal (POSIX): where a
+// user types the input and reads the output.
+bool is_console_or_terminal(NativeStream s);
+
 // One write: how many bytes went out (at least one), or nothing on failure.
 // An interrupted call is retried.
 std::optional<std::size_t> write_some(NativeStream s, std::string_view bytes);

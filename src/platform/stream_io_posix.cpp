@@ -15,6 +15,8 @@ std::optional<NativeStream> standard_stream(StandardStream which) {
   return std::nullopt;
 }
 
+bool is_console_or_terminal(NativeStream s) { return ::isatty(static_cast<int>(s)) == 1; }
+
 std::optional<std::size_t> write_some(NativeStream s, std::string_view bytes) {
   for (;;) {
     ssize_t n = ::write(static_cast<int>(s), bytes.data(), bytes.size());

@@ -55,6 +55,13 @@ std::optional<NativeStream> standard_stream(StandardStream which) {
   return reinterpret_cast<NativeStream>(h);
 }
 
+// GetConsoleMode succeeds on a console handle alone (Microsoft Learn,
+// "GetConsoleMode function").
+bool is_console_or_terminal(NativeStream s) {
+  DWORD mode = 0;
+  return GetConsoleMode(as_handle(s), &mode) != 0;
+}
+
 std::optional<std::size_t> write_some(NativeStream s, std::string_view bytes) {
   DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), kMaxTransfer));
   DWORD written = 0;
@@ -75,8 +82,7 @@ std::optional<std::size_t> read_some(NativeStream s, char* buffer, std::size_t s
 
 bool write_text(NativeStream s, std::string_view utf8) {
   // A console shows text in any code page only through WriteConsoleW.
-  DWORD mode = 0;
-  if (GetConsoleMode(as_handle(s), &mode)) return write_console_whole(as_handle(s), utf16_from_utf8(utf8));
+  if (is_console_or_terminal(s)) return write_console_whole(as_handle(s), utf16_from_utf8(utf8));
   return write_all(s, utf8);
 }
 
@@ -123,8 +129,7 @@ std::optional<std::size_t> read_stdin_some(char* buffer, std::size_t size) {
   if (!in) return std::nullopt;
   // A console's Ctrl+C cancels a ReadFile as a read of nothing, which would
   // be taken for the end of input; ReadConsoleW tells the two apart.
-  DWORD mode = 0;
-  if (GetConsoleMode(as_handle(*in), &mode)) return read_console_some(as_handle(*in), buffer, size);
+  if (is_console_or_terminal(*in)) return read_console_some(as_handle(*in), buffer, size);
   return read_some(*in, buffer, size);
 }
 

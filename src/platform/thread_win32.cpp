@@ -35,10 +35,18 @@ bool start_detached_thread(std::string_view name, std::function<void()> body) {
   // Created suspended so that it carries its name before it runs.
   UniqueHandle thread(CreateThread(nullptr, 0, &run, owned.get(), CREATE_SUSPENDED, nullptr));
   if (!thread) return false;
-  owned.release();  // the thread owns it now
   name_thread(thread.get(), name);
-  ResumeThread(thread.get());
-  return true;  // closing our handle detaches the thread
+  // ResumeThread returns (DWORD)-1 on failure (Microsoft Learn, "ResumeThread
+  // function"): the thread is still suspended and has never run.
+  if (ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+    // Ended before its first instruction it never touches `body`, which is
+    // then ours to free; one that cannot be ended keeps it, since it might
+    // yet run.
+    if (!TerminateThread(thread.get(), 1)) owned.release();
+    return false;
+  }
+  owned.release();  // the thread owns it now
+  return true;      // closing our handle detaches the thread
 }
 
 }  // namespace wv

@@ -38,6 +38,7 @@ SCREEN = [
 ]
 STOPPING = "Stopping \u2014 closing the agent's stdin so it clears the spoof before exiting\u2026"
 EXITED = "Agent cleared the spoof and exited. Phone is back on its real location."
+PRESS_ENTER_TO_CLOSE = "Press Enter to close this window."
 
 # What the console's drawing adds around the text: control sequences, and a
 # carriage return before every line feed.
@@ -121,6 +122,16 @@ class Run:
     def press_enter(self):
         os.write(self.master, b"\r")
 
+    def stop(self):
+        """Enter, then Enter again at the prompt that keeps a console window
+        of the host's own open: a terminal is one to Wine, since no Windows
+        process shares it."""
+        self.press_enter()
+        prompt = lambda: PRESS_ENTER_TO_CLOSE in self.terminal()
+        held = self.read_until(prompt) and self.proc.poll() is None
+        self.press_enter()
+        return held
+
     def wait_exit(self):
         try:
             status = self.proc.wait(TIMEOUT)
@@ -175,14 +186,15 @@ class ConsoleTest(unittest.TestCase):
         run = self.start(stdout_on_pipe=False)
         seen = lambda: all(t in run.terminal() for t in (SCREEN[-1], SAY + " (out)", SAY + " (err)"))
         self.assertTrue(run.read_until(seen), "\n".join(run.terminal()))
-        run.press_enter()
+        self.assertTrue(run.stop(), "the window closed on the outcome:\n" + "\n".join(run.terminal()))
         self.assertEqual(run.wait_exit(), 0, "\n".join(run.terminal()))
 
         lines = run.terminal()
         self.assert_screen_whole(lines)
-        # What the agent says while it stops is on the console before the outcome.
-        order = [first_index(lines, t) for t in (STOPPING, SAY + " (done)", EXITED)]
-        self.assertTrue(0 <= order[0] < order[1] < order[2], "\n".join(lines))
+        # What the agent says while it stops is on the console before the
+        # outcome, and the prompt after it.
+        order = [first_index(lines, t) for t in (STOPPING, SAY + " (done)", EXITED, PRESS_ENTER_TO_CLOSE)]
+        self.assertTrue(0 <= order[0] < order[1] < order[2] < order[3], "\n".join(lines))
 
     def test_with_the_output_on_a_pipe_the_agent_writes_to_the_pipe_itself(self):
         run = self.start(stdout_on_pipe=True)
@@ -190,7 +202,7 @@ class ConsoleTest(unittest.TestCase):
         self.assertTrue(run.read_until(seen), "\n".join(run.pipe()))
         # Standard error is still the console: what the agent writes there is copied.
         self.assertTrue(run.read_until(lambda: SAY + " (err)" in run.terminal()), "\n".join(run.terminal()))
-        run.press_enter()
+        self.assertTrue(run.stop(), "the window closed on the outcome:\n" + "\n".join(run.terminal()))
         self.assertEqual(run.wait_exit(), 0, "\n".join(run.terminal()))
 
         lines = run.pipe()

@@ -9,7 +9,9 @@ at once must wait for room, not fail.
 
 A terminal that is the host's controlling terminal, with `tostop` set, does
 not stop the agent on its first write, and a launcher's ignored SIGCHLD and
-blocked signals do not reach it. A standard stream handed over closed stays a
+blocked signals do not reach it. Left in raw mode, where Enter arrives as a
+lone carriage return, that terminal's Enter still stops the host; a pipe's
+lone carriage return does not. A standard stream handed over closed stays a
 closed stream: stdin at its end, stdout failing every write.
 
     launcher_state_test.py <host> <simulated agent>
@@ -24,6 +26,7 @@ import sys
 import tempfile
 import termios
 import time
+import tty
 
 EXITED = "Agent cleared the spoof and exited. Phone is back on its real location."
 
@@ -85,11 +88,14 @@ def read_record(record: str) -> list:
         return []
 
 
-def on_a_tostop_terminal_with_sigchld_ignored(host: str, agent: str) -> bool:
+def on_a_raw_tostop_terminal_with_sigchld_ignored(host: str, agent: str) -> bool:
     """The terminal is the host's controlling one, the host leads its
     foreground group, and `tostop` stops any background group that writes
-    to it: an agent in a group of its own on that terminal froze there."""
+    to it: an agent in a group of its own on that terminal froze there. The
+    terminal is in raw mode (`stty raw`), as a program that read keys from it
+    and crashed leaves it: Enter is read as "\\r"."""
     master, slave = pty.openpty()
+    tty.setraw(slave)
     attrs = termios.tcgetattr(slave)
     attrs[3] |= termios.TOSTOP
     termios.tcsetattr(slave, termios.TCSANOW, attrs)
@@ -142,7 +148,7 @@ def on_a_tostop_terminal_with_sigchld_ignored(host: str, agent: str) -> bool:
         lines = read_record(record)
         text = seen.decode("utf-8", "replace")
         if not (shown and stopped and status == 0):
-            print(f"FAIL: on a tostop terminal: status {status}, output:\n{text}", file=sys.stderr)
+            print(f"FAIL: on a raw tostop terminal: status {status}, output:\n{text}", file=sys.stderr)
             return False
         if not host_reaps:
             print("FAIL: the host kept the SIGCHLD its launcher ignored", file=sys.stderr)
@@ -194,7 +200,7 @@ def with_standard_streams_closed(host: str, agent: str) -> bool:
 
 def main() -> int:
     host, agent = sys.argv[1], sys.argv[2]
-    for check in (large_screen_on_a_nonblocking_stdout, on_a_tostop_terminal_with_sigchld_ignored,
+    for check in (large_screen_on_a_nonblocking_stdout, on_a_raw_tostop_terminal_with_sigchld_ignored,
                   with_standard_streams_closed):
         if not check(host, agent):
             return 1
@@ -205,7 +211,9 @@ def main() -> int:
         env.pop("WAYVANE_SUPERVISED", None)
         proc = subprocess.Popen([host], stdin=read_end, stdout=subprocess.PIPE, env=env)
         os.close(read_end)
-        # Three polls, each of which would have taken "nothing to read yet" for the end.
+        # Three polls, each of which would have taken "nothing to read yet" for
+        # the end; a pipe's lone carriage return is no Enter.
+        os.write(write_end, b"\r")
         time.sleep(3)
         if proc.poll() is not None:
             print("FAIL: the host stopped with no line typed:\n" + proc.stdout.read().decode(), file=sys.stderr)
@@ -218,7 +226,7 @@ def main() -> int:
             print(f"FAIL: status {proc.returncode}, output:\n{text}", file=sys.stderr)
             return 1
     print("ok: a non-blocking stdin waited for its line, a non-blocking stdout for room; the agent ran free "
-          "on a tostop terminal; closed streams stayed closed")
+          "on a raw tostop terminal, whose Enter stopped the host; closed streams stayed closed")
     return 0
 
 

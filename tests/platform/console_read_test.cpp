@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace wv::detail {
 namespace {
 
@@ -29,6 +33,35 @@ TEST(ConsoleReadTest, OnlyAReadCutOffByCtrlCIsReadAgainAndCtrlZFirstIsTheEnd) {
   for (const Case& c : cases) {
     EXPECT_EQ(classify_console_read(c.succeeded, c.text, c.last_error), c.expected)
         << "succeeded " << c.succeeded << ", " << c.text.size() << " units, error " << c.last_error;
+  }
+}
+
+// Enter as each console input mode hands it over, one read at a time: the
+// read that ends the line, counted from 1, or 0 for none.
+TEST(ConsoleReadTest, TypedInputEndsAtACarriageReturnAndAStreamOnlyAtALineFeed) {
+  struct Case {
+    const char* what;
+    std::vector<std::string_view> reads;
+    InputSource source;
+    std::size_t ending_read;
+  };
+  const std::string long_line(600, 'x');
+  const Case cases[] = {
+      {"line and processed input (the default)", {"stop\r\n"}, InputSource::Typed, 1},
+      {"no line input: keys as typed", {"s", "t", "\r"}, InputSource::Typed, 3},
+      {"no processed input: Enter is a bare CR", {"stop\r"}, InputSource::Typed, 1},
+      {"neither", {"\r"}, InputSource::Typed, 1},
+      {"a line longer than one read", {long_line, "x\r\n"}, InputSource::Typed, 2},
+      {"a terminal in canonical mode", {"stop\n"}, InputSource::Typed, 1},
+      {"a pipe's carriage return", {"\r", "stop\r"}, InputSource::Stream, 0},
+      {"a pipe's line, longer than one read", {long_line, "x\r\n"}, InputSource::Stream, 2},
+  };
+  for (const Case& c : cases) {
+    std::size_t ending = 0;
+    for (std::size_t i = 0; i < c.reads.size() && ending == 0; ++i) {
+      if (read_ends_line(c.reads[i], c.source)) ending = i + 1;
+    }
+    EXPECT_EQ(ending, c.ending_read) << c.what;
   }
 }
 

@@ -10,6 +10,8 @@
 //     exit:<ms>:<code>       exit with <code> after <ms>, whatever stdin does
 //     ignore-stdin           keep running after standard input ends
 //     exit-after-eof:<ms>    exit 0 <ms> after standard input ends
+//     crash:<ms>             die of an access violation (SIGSEGV) after <ms>,
+//                            as a fault in a driver's library would
 //     publish:<scenario>     publish the scenario's files (see publisher.h)
 //     say:<text>             write "<text> (out)" to standard output and
 //                            "<text> (err)" to standard error; once standard
@@ -79,6 +81,14 @@ void write_record(const std::filesystem::path& file) {
   out << "ready\n";
 }
 
+// A store through a null pointer the compiler cannot see coming: a real
+// access violation, left to the system's handling of an unhandled one.
+[[noreturn]] void crash() {
+  volatile std::uintptr_t address = 0;
+  *reinterpret_cast<volatile int*>(address) = 1;
+  std::abort();  // not reached
+}
+
 [[noreturn]] void run_forever() {
   for (;;) wv::sleep_for(wv::Duration::seconds(3600));
 }
@@ -105,6 +115,10 @@ int main() {
     int code = colon == std::string_view::npos ? 0 : static_cast<int>(number(rest.substr(colon + 1)));
     wv::sleep_for(wv::Duration::millis(ms));
     return code;
+  }
+  if (mode.starts_with("crash:")) {
+    wv::sleep_for(wv::Duration::millis(number(std::string_view(mode).substr(6))));
+    crash();
   }
   if (mode.starts_with("say:")) {
     std::string text = mode.substr(4);

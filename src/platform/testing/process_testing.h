@@ -48,6 +48,27 @@ bool process_is_running(long id);
 // or nothing if it could not be started.
 std::optional<long> start_plain_child(const std::filesystem::path& program, const std::vector<std::string>& args);
 
+// Holds off the reaping of the process with the given id, which need not be
+// a child of the caller, as the kernel holds a process that cannot leave an
+// uninterruptible sleep: its parent's waits find it neither running nor
+// ended. POSIX: the calling thread becomes its tracer, and a traced process
+// that ends is reported to its parent only once its tracer has waited for it
+// (Linux ptrace(2), "PTRACE_SEIZE" and the notes on a tracee's death).
+// Released, the process killed first, on destruction, by the same thread.
+// Not held where the platform cannot (Windows) or may not (no permission).
+class ReapHold {
+ public:
+  explicit ReapHold(long id);
+  ~ReapHold();
+  ReapHold(const ReapHold&) = delete;
+  ReapHold& operator=(const ReapHold&) = delete;
+
+  bool is_held() const { return id_ > 0; }
+
+ private:
+  long id_ = -1;
+};
+
 // A pipe whose write end every process this one starts would inherit, unless
 // the start limits what is inherited: as a careless launcher's pipe would be.
 class InheritablePipe {

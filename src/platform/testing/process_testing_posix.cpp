@@ -11,6 +11,8 @@
 #include <pthread.h>
 #include <spawn.h>
 #include <string>
+#include <sys/ptrace.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/unique_fd.h"
@@ -139,6 +141,19 @@ bool InheritablePipe::wait_for_end(std::chrono::milliseconds timeout) {
     ssize_t n = ::read(impl_->read_end.get(), &byte, 1);
     if (n == 0) return true;
     if (n < 0 && errno != EINTR) return false;
+  }
+}
+
+ReapHold::ReapHold(long id) {
+  if (::ptrace(PTRACE_SEIZE, static_cast<pid_t>(id), nullptr, nullptr) == 0) id_ = id;
+}
+
+ReapHold::~ReapHold() {
+  if (!is_held()) return;
+  ::kill(static_cast<pid_t>(id_), SIGKILL);
+  int status = 0;
+  // __WALL: a tracee that is not our child is waited for only so.
+  while (::waitpid(static_cast<pid_t>(id_), &status, __WALL) < 0 && errno == EINTR) {
   }
 }
 

@@ -84,4 +84,8 @@ bool InheritablePipe::wait_for_end(std::chrono::milliseconds timeout) {
   }
 }
 
+// Windows has no tracer that keeps an ended process from its waiters.
+ReapHold::ReapHold(long) {}
+ReapHold::~ReapHold() = default;
+
 }  // namespace wv
