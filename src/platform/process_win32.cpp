@@ -8,6 +8,7 @@
 #include <cwctype>
 #include <future>
 #include <initializer_list>
+#include <list>
 
 #include "platform/console_relay_win32.h"
 #include "platform/long_path_win32.h"
@@ -142,7 +143,10 @@ std::wstring_view entry_name(std::wstring_view entry) {
 // The parent's environment with the request's variables added or replaced,
 // as the sorted, double-NUL-terminated block that CreateProcessW expects.
 std::wstring environment_block(const SpawnRequest& request) {
-  std::vector<std::wstring> entries;
+  // A list, whose sort is stable as std::stable_sort is: libstdc++ 12's
+  // std::stable_sort calls a function the library itself marks deprecated,
+  // and clang 22 reports that at the call (clang 16 does not).
+  std::list<std::wstring> entries;
   if (wchar_t* block = GetEnvironmentStringsW()) {
     for (const wchar_t* p = block; *p != L'\0'; p += wcslen(p) + 1) entries.emplace_back(p);
     FreeEnvironmentStringsW(block);
@@ -152,7 +156,7 @@ std::wstring environment_block(const SpawnRequest& request) {
     std::erase_if(entries, [&](const std::wstring& e) { return same_name(entry_name(e), name); });
     if (value) entries.push_back(name + L"=" + *value);
   }
-  std::stable_sort(entries.begin(), entries.end(), [](const std::wstring& a, const std::wstring& b) {
+  entries.sort([](const std::wstring& a, const std::wstring& b) {
     std::wstring_view na = entry_name(a), nb = entry_name(b);
     return CompareStringOrdinal(na.data(), static_cast<int>(na.size()), nb.data(), static_cast<int>(nb.size()),
                                 TRUE) == CSTR_LESS_THAN;

@@ -1,5 +1,5 @@
-// Finding the agent executable, and what a launched agent actually receives:
-// its command line, its environment, its working directory and its streams.
+// What a launched agent actually receives: its command line, its environment,
+// its working directory and its streams.
 
 #include "agent/agent_launch.h"
 
@@ -22,7 +22,7 @@
 #include "platform/text.h"
 #include "platform/testing/env_testing.h"
 #include "platform/testing/process_testing.h"
-#include "tests/agent/sim_agent.h"
+#include "tests/support/sim_agent.h"
 #include "tests/support/test_support.h"
 
 namespace wv {
@@ -33,126 +33,6 @@ using test::native;
 using test::parse_record;
 using test::ScopedEnv;
 using test::ScratchDir;
-
-// Moves the process into a directory for the life of the object.
-class ScopedCwd {
- public:
-  explicit ScopedCwd(const fs::path& dir) : old_(fs::current_path()) { fs::current_path(dir); }
-  ~ScopedCwd() { fs::current_path(old_); }
-  ScopedCwd(const ScopedCwd&) = delete;
-  ScopedCwd& operator=(const ScopedCwd&) = delete;
-
- private:
-  fs::path old_;
-};
-
-// ---------------------------------------------------------------------------
-// locate_agent
-
-class LocateAgentTest : public ::testing::Test {
- protected:
-  ScopedEnv agent_path_{std::string(kAgentPathVar), std::nullopt};
-  ScratchDir scratch_;
-};
-
-TEST_F(LocateAgentTest, AnExistingFileNamedByTheVariableIsReturnedUnchanged) {
-  fs::path file = scratch_.write("some agent", "x");
-  set_env(kAgentPathVar, file.native());
-  EXPECT_EQ(locate_agent(), file);
-}
-
-TEST_F(LocateAgentTest, AMissingOrDirectoryPathInTheVariableIsNotFound) {
-  set_env(kAgentPathVar, (scratch_ / "missing").native());
-  EXPECT_EQ(locate_agent(), std::nullopt);
-  set_env(kAgentPathVar, scratch_.path().native());
-  EXPECT_EQ(locate_agent(), std::nullopt);
-}
-
-TEST_F(LocateAgentTest, ARelativePathIsTestedAgainstTheCurrentDirectoryAndKeptRelative) {
-  scratch_.write("sub/agent-file", "x");
-  ScopedCwd cwd(scratch_.path());
-  set_env(kAgentPathVar, native("sub/agent-file"));
-  EXPECT_EQ(locate_agent(), fs::path(native("sub/agent-file")));
-  set_env(kAgentPathVar, native("sub/other-file"));
-  EXPECT_EQ(locate_agent(), std::nullopt);
-}
-
-TEST_F(LocateAgentTest, AnAgentWhosePathPassesMaxPathIsFound) {
-  std::string dirs;
-  while (path_to_utf8_lossy(scratch_.path()).size() + dirs.size() < 300) dirs += std::string(40, 'a') + "/";
-  fs::path agent = scratch_.write(dirs + "agent", "").lexically_normal();
-  set_env(kAgentPathVar, agent.native());
-  EXPECT_EQ(locate_agent(), agent);
-}
-
-TEST_F(LocateAgentTest, LinksAreFollowed) {
-  if (kIsWindows) GTEST_SKIP() << "symbolic links need privileges there";
-  fs::path target = scratch_.write("real", "x");
-  fs::create_symlink(target, scratch_ / "link");
-  fs::create_symlink(scratch_ / "gone", scratch_ / "dangling");
-  fs::create_directory(scratch_ / "dir");
-  fs::create_symlink(scratch_ / "dir", scratch_ / "dir-link");
-
-  set_env(kAgentPathVar, (scratch_ / "link").native());
-  EXPECT_EQ(locate_agent(), scratch_ / "link");
-  set_env(kAgentPathVar, (scratch_ / "dangling").native());
-  EXPECT_EQ(locate_agent(), std::nullopt);
-  set_env(kAgentPathVar, (scratch_ / "dir-link").native());
-  EXPECT_EQ(locate_agent(), std::nullopt);
-}
-
-// The agent file beside the running executable (the test binary here). It is
-// put there only for as long as each test needs it: the host's own tests run
-// from the same directory and must not find one by accident.
-class AgentBesideExeTest : public LocateAgentTest {
- protected:
-  void SetUp() override {
-    if (fs::exists(fs::symlink_status(beside_))) {
-      GTEST_SKIP() << path_to_utf8_lossy(beside_) << " already exists; not touching it";
-    }
-  }
-  void TearDown() override {
-    std::error_code ec;
-    if (placed_) fs::remove_all(beside_, ec);
-  }
-  void place_file() {
-    placed_ = true;
-    fs::copy_file(test::agent_sim_exe(), beside_);
-  }
-  void place_directory() {
-    placed_ = true;
-    fs::create_directory(beside_);
-  }
-
-  const fs::path beside_ = test::build_dir() / native(kAgentFileName);
-  bool placed_ = false;
-};
-
-TEST_F(AgentBesideExeTest, UnsetVariableFindsTheAgentBesideTheExecutable) {
-  EXPECT_EQ(locate_agent(), std::nullopt);
-  place_file();
-  auto found = locate_agent();
-  ASSERT_TRUE(found);
-  EXPECT_EQ(*found, beside_);
-  EXPECT_TRUE(found->is_absolute());
-}
-
-TEST_F(AgentBesideExeTest, ADirectoryBesideTheExecutableIsNotAnAgent) {
-  place_directory();
-  EXPECT_EQ(locate_agent(), std::nullopt);
-}
-
-TEST_F(AgentBesideExeTest, ASetVariableNeverFallsBackToTheExecutablesDirectory) {
-  place_file();
-  set_env(kAgentPathVar, (scratch_ / "missing").native());
-  EXPECT_EQ(locate_agent(), std::nullopt);
-  // Set but empty is still set.
-  set_env(kAgentPathVar, NativeString());
-  EXPECT_EQ(locate_agent(), std::nullopt);
-}
-
-// ---------------------------------------------------------------------------
-// launch_agent
 
 class LaunchAgentTest : public ::testing::Test {
  protected:
@@ -265,7 +145,7 @@ TEST_F(LaunchAgentTest, BundleIdComesFromTheHostAtEachLaunchEvenWhenEmpty) {
 
 TEST_F(LaunchAgentTest, AgentStartsInTheHostsCurrentDirectory) {
   fs::create_directory(scratch_ / "cwd");
-  ScopedCwd cwd(scratch_ / "cwd");
+  test::ScopedCwd cwd(scratch_ / "cwd");
   AgentProcess proc = launch(scratch_ / "record");
   finish(proc);
   auto record = parse_record(scratch_ / "record");

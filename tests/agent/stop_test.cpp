@@ -13,7 +13,7 @@
 #include "platform/duration.h"
 #include "platform/testing/env_testing.h"
 #include "platform/testing/process_testing.h"
-#include "tests/agent/sim_agent.h"
+#include "tests/support/sim_agent.h"
 #include "tests/support/test_support.h"
 
 namespace wv {

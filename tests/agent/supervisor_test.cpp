@@ -16,7 +16,7 @@
 #include "platform/process.h"
 #include "platform/testing/env_testing.h"
 #include "platform/testing/process_testing.h"
-#include "tests/agent/sim_agent.h"
+#include "tests/support/sim_agent.h"
 #include "tests/support/test_support.h"
 
 namespace wv {

@@ -21,6 +21,8 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/testing/process_testing.h"
+#include "host/messages.h"
+#include "tests/support/host_fixture.h"
 #include "tests/support/host_run.h"
 #include "tests/support/status_json.h"
 #include "tests/support/test_support.h"
@@ -32,12 +34,18 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using test::HostRun;
-using test::HostRunOptions;
 using test::native;
 using test::ScratchDir;
 
 constexpr auto kStartTimeout = 15s;
 constexpr auto kExitTimeout = 20s;
+
+bool is_stop_outcome(std::string_view line) {
+  for (auto outcome : {StopOutcome::Exited, StopOutcome::NotRunning, StopOutcome::Terminated}) {
+    if (line == stop_outcome_message(outcome)) return true;
+  }
+  return false;
+}
 
 // The screens in the host's output: each starts with its "agent: " line and
 // holds the lines up to the next one. The banner and the stop lines around
@@ -49,7 +57,8 @@ std::vector<std::vector<std::string>> screens_in(std::string_view out) {
       screens.push_back({line});
     } else if (!screens.empty() && line.starts_with("  ")) {
       screens.back().push_back(line);
-    } else if (!screens.empty() && !line.empty() && !line.starts_with("Stopping") && !line.starts_with("Agent ")) {
+    } else if (!screens.empty() && !line.empty() && line + "\n" != kStoppingLine &&
+               !is_stop_outcome(line)) {
       screens.back().push_back(line);  // never expected: fails the checks below
     }
   }
@@ -96,50 +105,13 @@ void publish_devices(const ScratchDir& scratch, std::string_view dir, std::size_
   scratch.write(std::string(dir) + "/devices.json", index + "]}");
 }
 
-class HostFaultTest : public ::testing::Test {
+class HostFaultTest : public test::HostWithSimAgentTest {
  protected:
-  HostFaultTest() { fs::create_directories(data_dir_); }
-
-  std::unique_ptr<HostRun> start(std::string_view mode) {
-    HostRunOptions options;
-    options.env = {
-        {"WAYVANE_AGENT_PATH", test::agent_sim_exe().native()},
-        {"WAYVANE_GPS_DIR", data_dir_.native()},
-        {"WV_SIM_MODE", native(mode)},
-        {"WV_SIM_RECORD", record_.native()},
-        {"WV_SIM_COUNT", count_.native()},
-    };
-    return std::make_unique<HostRun>(scratch_ / "stderr", std::move(options));
-  }
-
-  std::size_t launches() const { return test::read_lines(count_).size(); }
-
-  // The id of the agent running now, once it has said it is ready.
-  std::optional<long> agent_pid() const {
-    std::optional<long> pid;
-    bool ready = false;
-    for (const auto& line : test::read_lines(record_)) {
-      if (line.starts_with("pid ")) pid = std::stol(line.substr(4));
-      if (line == "ready") ready = true;
-    }
-    return ready ? pid : std::nullopt;
-  }
-
-  bool agent_recorded(std::string_view line) const {
-    auto lines = test::read_lines(record_);
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-  }
-
   void stop_and_expect_clean_exit(HostRun& run) {
     run.type("\n");
     EXPECT_EQ(run.wait_exit(kExitTimeout), 0) << run.err();
     EXPECT_TRUE(run.wait_out_closed(kExitTimeout));
   }
-
-  ScratchDir scratch_;
-  fs::path data_dir_ = scratch_ / "data";
-  fs::path record_ = scratch_ / "agent-record";
-  fs::path count_ = scratch_ / "agent-launches";
 };
 
 // ---------------------------------------------------------------------------
@@ -299,7 +271,7 @@ TEST_F(HostFaultTest, AnAgentKilledFromOutsideIsRelaunched) {
   EXPECT_GE(Clock::now() - killed, 2s);
   EXPECT_EQ(screens_in(run->out()).size(), 1u);
   stop_and_expect_clean_exit(*run);
-  EXPECT_TRUE(run->out().ends_with("Agent cleared the spoof and exited. Phone is back on its real location.\n"));
+  EXPECT_TRUE(run->out().ends_with(std::string(stop_outcome_message(StopOutcome::Exited)) + "\n"));
   EXPECT_EQ(launches(), 2u);
 }
 

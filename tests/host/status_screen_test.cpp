@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "host/display_step.h"
+#include "platform/clock.h"
+#include "tests/support/test_support.h"
 
 namespace wv {
 namespace {
@@ -107,6 +113,39 @@ TEST(StatusScreen, AFailedWriteIsReportedAndNotRemembered) {
   EXPECT_FALSE(screen.last_printed().has_value());
   EXPECT_TRUE(screen.refresh(AgentState::Running, {}));
   EXPECT_EQ(calls, 2);
+}
+
+// The host's own staleness limit, through the files as the agent publishes
+// them: 20 s old is fresh, 21 s is stale.
+TEST(DisplayStep, AStatusIsStaleOnceItIsMoreThanTwentySecondsOld) {
+  test::ScratchDir dir;
+  auto status_json = [](std::string_view udid, std::uint64_t updated_at) {
+    return "{\"version\":1,\"agent_version\":\"t\",\"udid\":\"" + std::string(udid) +
+           "\",\"updated_at\":" + std::to_string(updated_at) + ",\"connected\":true,\"device\":{\"name\":\"" +
+           std::string(udid) + "\",\"product_type\":\"iPhone15,2\",\"ios_version\":\"17.5\"},"
+           "\"session\":\"spoofing\",\"remediation\":\"\",\"transport\":\"usb\"}";
+  };
+  dir.write("devices.json",
+            R"({"version":1,"agent_version":"t","devices":[{"udid":"twenty","name":""},{"udid":"twenty-one","name":""}]})");
+  // Ages are whole seconds: a read in a later second than the writing is done again.
+  std::vector<std::string> written;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    const std::uint64_t now = now_unix_secs();
+    dir.write("devices/twenty/status.json", status_json("twenty", now - 20));
+    dir.write("devices/twenty-one/status.json", status_json("twenty-one", now - 21));
+    written.clear();
+    DisplayStep step(dir.path(), [&](std::string_view text) {
+      written.emplace_back(text);
+      return true;
+    });
+    ASSERT_TRUE(step.run(AgentState::Running));
+    if (now_unix_secs() == now) break;
+  }
+  ASSERT_EQ(written.size(), 1u);
+  EXPECT_EQ(written[0],
+            "agent: running\n"
+            "  twenty                   Spoofing / Usb\n"
+            "  twenty-one               Idle / Usb  [stale — agent not publishing]\n");
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ HostRun::HostRun(const std::filesystem::path& stderr_file, HostRunOptions option
   ignore_broken_pipe_signal();
 
   SpawnRequest request;
-  request.program = host_exe();
+  request.program = options.program.empty() ? host_exe() : options.program;
   request.env = std::move(options.env);
   request.out = StdioTarget::pipe();
   request.err = StdioTarget::to_file(stderr_file);

@@ -26,6 +26,8 @@ namespace wv::test {
 using EnvOverrides = std::vector<std::pair<std::string, std::optional<NativeString>>>;
 
 struct HostRunOptions {
+  // The host program; empty means the one of this build.
+  std::filesystem::path program;
   // Set or, with nothing, removed in the host's environment (and so the agent's).
   EnvOverrides env;
   // Once standard output holds this text, the reading end of the pipe is

@@ -82,4 +82,10 @@ ScopedEnv::ScopedEnv(std::string name, std::optional<std::string> value)
 
 ScopedEnv::~ScopedEnv() { set_env(name_, old_); }
 
+ScopedCwd::ScopedCwd(const std::filesystem::path& dir) : old_(std::filesystem::current_path()) {
+  std::filesystem::current_path(dir);
+}
+
+ScopedCwd::~ScopedCwd() { std::filesystem::current_path(old_); }
+
 }  // namespace wv::test

@@ -58,6 +58,18 @@ class ScopedEnv {
   std::optional<NativeString> old_;
 };
 
+// Moves the process into a directory for the life of the object.
+class ScopedCwd {
+ public:
+  explicit ScopedCwd(const std::filesystem::path& dir);
+  ~ScopedCwd();
+  ScopedCwd(const ScopedCwd&) = delete;
+  ScopedCwd& operator=(const ScopedCwd&) = delete;
+
+ private:
+  std::filesystem::path old_;
+};
+
 inline NativeString native(std::string_view utf8) { return native_from_utf8(utf8); }
 
 }  // namespace wv::test
