@@ -1,4 +1,4 @@
-#include "platform/stream_io.h"
+#include "platform/detail/stream_io.h"
 
 namespace wv::detail {
 

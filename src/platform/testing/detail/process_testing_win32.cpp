@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/unique_handle.h"
+#include "platform/detail/unique_handle.h"
 
 namespace wv {
 

@@ -1,7 +1,7 @@
 #include "platform/console.h"
 
-#include "platform/console_read.h"
-#include "platform/stream_io.h"
+#include "platform/detail/console_read.h"
+#include "platform/detail/stream_io.h"
 
 namespace wv {
 namespace {

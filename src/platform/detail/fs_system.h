@@ -10,9 +10,9 @@
 #include "platform/fs.h"
 
 #if defined(_WIN32)
-#include "platform/unique_handle.h"
+#include "platform/detail/unique_handle.h"
 #else
-#include "platform/unique_fd.h"
+#include "platform/detail/unique_fd.h"
 #endif
 
 namespace wv::fs_system {

@@ -9,10 +9,10 @@
 #include <future>
 #include <initializer_list>
 
-#include "platform/console_relay_win32.h"
-#include "platform/long_path_win32.h"
-#include "platform/stream_io.h"
-#include "platform/unique_handle.h"
+#include "platform/detail/console_relay_win32.h"
+#include "platform/detail/long_path_win32.h"
+#include "platform/detail/stream_io.h"
+#include "platform/detail/unique_handle.h"
 
 namespace wv {
 

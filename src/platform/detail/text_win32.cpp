@@ -1,6 +1,6 @@
 #include "platform/text.h"
 
-#include "platform/utf16.h"
+#include "platform/detail/utf16.h"
 
 namespace wv {
 

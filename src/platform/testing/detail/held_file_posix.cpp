@@ -6,7 +6,7 @@
 
 #include <utility>
 
-#include "platform/stream_io.h"
+#include "platform/detail/stream_io.h"
 
 namespace wv {
 

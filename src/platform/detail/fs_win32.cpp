@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "platform/fs_system.h"
-#include "platform/long_path_win32.h"
-#include "platform/open_flags_win32.h"
+#include "platform/detail/fs_system.h"
+#include "platform/detail/long_path_win32.h"
+#include "platform/detail/open_flags_win32.h"
 
 namespace wv {
 namespace {

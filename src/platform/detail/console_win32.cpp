@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/stream_io.h"
+#include "platform/detail/stream_io.h"
 
 namespace wv {
 

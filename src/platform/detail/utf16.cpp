@@ -1,4 +1,4 @@
-#include "platform/utf16.h"
+#include "platform/detail/utf16.h"
 
 #include <algorithm>
 

@@ -13,7 +13,7 @@
 #include <future>
 
 #include "platform/os_error.h"
-#include "platform/unique_handle.h"
+#include "platform/detail/unique_handle.h"
 
 namespace wv::detail {
 

@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include "platform/clock.h"
-#include "platform/stream_io.h"
-#include "platform/unique_fd.h"
+#include "platform/detail/stream_io.h"
+#include "platform/detail/unique_fd.h"
 
 extern char** environ;
 

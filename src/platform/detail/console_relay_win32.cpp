@@ -1,12 +1,12 @@
-#include "platform/console_relay_win32.h"
+#include "platform/detail/console_relay_win32.h"
 
 #include <memory>
 #include <string>
 #include <utility>
 
-#include "platform/console_writer_win32.h"
+#include "platform/detail/console_writer_win32.h"
 #include "platform/thread.h"
-#include "platform/utf16.h"
+#include "platform/detail/utf16.h"
 
 namespace wv::detail {
 namespace {

@@ -15,7 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/unique_fd.h"
+#include "platform/detail/unique_fd.h"
 
 extern char** environ;
 

@@ -1,4 +1,4 @@
-#include "platform/console_read.h"
+#include "platform/detail/console_read.h"
 
 namespace wv::detail {
 

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/fs_system.h"
+#include "platform/detail/fs_system.h"
 
 namespace wv {
 

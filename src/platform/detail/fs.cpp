@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/fs_system.h"
+#include "platform/detail/fs_system.h"
 
 namespace wv {
 

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "platform/text.h"
-#include "platform/unique_handle.h"
+#include "platform/detail/unique_handle.h"
 
 namespace wv {
 namespace {

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <optional>
 
-#include "platform/long_path_win32.h"
-#include "platform/open_flags_win32.h"
-#include "platform/unique_handle.h"
-#include "platform/windows_file_id.h"
+#include "platform/detail/long_path_win32.h"
+#include "platform/detail/open_flags_win32.h"
+#include "platform/detail/unique_handle.h"
+#include "platform/detail/windows_file_id.h"
 
 namespace wv {
 namespace {

@@ -1,13 +1,13 @@
-#include "platform/stream_io.h"
+#include "platform/detail/stream_io.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
 
-#include "platform/console_read.h"
-#include "platform/console_writer_win32.h"
-#include "platform/utf16.h"
+#include "platform/detail/console_read.h"
+#include "platform/detail/console_writer_win32.h"
+#include "platform/detail/utf16.h"
 
 namespace wv::detail {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/windows_file_id.h"
+#include "platform/detail/windows_file_id.h"
 
 #include <algorithm>
 
