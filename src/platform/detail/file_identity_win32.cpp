@@ -14,9 +14,8 @@ namespace wv {
 namespace {
 
 std::optional<detail::WindowsFileId> file_id(const std::filesystem::path& p) {
-  UniqueHandle h(CreateFileW(long_path_form(p.native()).c_str(), 0,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                             kOpenFlags, nullptr));
+  UniqueHandle h(
+      CreateFileW(long_path_form(p.native()).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, kOpenFlags, nullptr));
   if (!h) return std::nullopt;
   detail::WindowsFileId id;
   // On ReFS (a Dev Drive is ReFS) the 64-bit index need not be unique; the

@@ -1,12 +1,14 @@
 #include "platform/fs.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/detail/fs_system.h"
+#include "platform/detail/grow_buffer.h"
 
 namespace wv {
 
@@ -16,16 +18,14 @@ bool is_existing_non_directory(const std::filesystem::path& p) {
 }
 
 std::optional<std::filesystem::path> current_exe_path() {
-  std::string buffer(256, '\0');
-  for (;;) {
-    ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (n < 0) return std::nullopt;
-    if (static_cast<std::size_t>(n) < buffer.size()) {
-      buffer.resize(static_cast<std::size_t>(n));
-      return std::filesystem::path(buffer);
-    }
-    buffer.resize(buffer.size() * 2);
-  }
+  // readlink() cuts a target too long for the buffer short, and says only
+  // that (POSIX.1-2017, XSH readlink()).
+  auto path = detail::fill_growing<char>(256, SIZE_MAX, [](char* data, std::size_t size) {
+    ssize_t n = ::readlink("/proc/self/exe", data, size);
+    return n < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(n));
+  });
+  if (!path) return std::nullopt;
+  return std::filesystem::path(*path);
 }
 
 std::optional<std::filesystem::path> temp_dir() {
@@ -46,14 +46,14 @@ std::expected<File, ReadFailure> open_for_reading(const std::filesystem::path::s
 
 std::expected<std::uint64_t, ReadFailure> regular_file_size(const File& file) {
   struct stat st{};
-  if (::fstat(file.get(), &st) != 0) return std::unexpected(ReadFailure::Io);
+  if (::fstat(static_cast<int>(file.get()), &st) != 0) return std::unexpected(ReadFailure::Io);
   if (!S_ISREG(st.st_mode)) return std::unexpected(ReadFailure::NotRegular);
   return static_cast<std::uint64_t>(st.st_size);
 }
 
 std::expected<std::size_t, ReadFailure> read_some(const File& file, char* buffer, std::size_t size) {
   for (;;) {
-    ssize_t n = ::read(file.get(), buffer, size);
+    ssize_t n = ::read(static_cast<int>(file.get()), buffer, size);
     if (n >= 0) return static_cast<std::size_t>(n);
     if (errno != EINTR) return std::unexpected(ReadFailure::Io);
   }

@@ -7,21 +7,12 @@
 #include <expected>
 #include <filesystem>
 
+#include "platform/detail/stream_io.h"
 #include "platform/fs.h"
-
-#if defined(_WIN32)
-#include "platform/detail/unique_handle.h"
-#else
-#include "platform/detail/unique_fd.h"
-#endif
 
 namespace wv::fs_system {
 
-#if defined(_WIN32)
-using File = UniqueHandle;
-#else
-using File = UniqueFd;
-#endif
+using File = detail::UniqueStream;
 
 // Opens `path` (NUL-free) for reading only, shared with writers and deleters,
 // without blocking on a FIFO or a device.

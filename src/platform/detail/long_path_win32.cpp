@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
+#include "platform/detail/grow_buffer.h"
+
 namespace wv {
 namespace {
 
@@ -25,17 +29,11 @@ std::wstring long_path_form(const std::wstring& given) {
   if (given.size() < kLongFrom && is_absolute(given)) return given;
 
   // GetFullPathNameW itself has no MAX_PATH limit.
-  std::wstring full(given.size() + MAX_PATH, L'\0');
-  for (;;) {
-    DWORD length = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0) return given;
-    if (length < full.size()) {
-      full.resize(length);
-      break;
-    }
-    full.resize(length);
-  }
-  if (full.size() < kLongFrom) return given;
+  auto absolute = detail::fill_growing<wchar_t>(given.size() + MAX_PATH, SIZE_MAX, [&](wchar_t* data, std::size_t n) {
+    return detail::unless_zero(GetFullPathNameW(given.c_str(), static_cast<DWORD>(n), data, nullptr));
+  });
+  if (!absolute || absolute->size() < kLongFrom) return given;
+  const std::wstring& full = *absolute;
   if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 }
@@ -43,10 +41,13 @@ std::wstring long_path_form(const std::wstring& given) {
 std::wstring program_path_form(const std::wstring& path) {
   std::wstring long_form = long_path_form(path);
   if (long_form == path) return long_form;
-  std::wstring short_form(long_form.size() + 1, L'\0');
-  DWORD length = GetShortPathNameW(long_form.c_str(), short_form.data(), static_cast<DWORD>(short_form.size()));
-  if (length == 0 || length >= short_form.size()) return long_form;
-  short_form.resize(length);
+  // A short form is never longer than the long one.
+  const std::size_t room = long_form.size() + 1;
+  auto short_path = detail::fill_growing<wchar_t>(room, room, [&](wchar_t* data, std::size_t size) {
+    return detail::unless_zero(GetShortPathNameW(long_form.c_str(), data, static_cast<DWORD>(size)));
+  });
+  if (!short_path) return long_form;
+  std::wstring short_form = std::move(*short_path);
   // The prefix came along; the short form is meant for where it is not understood.
   if (short_form.starts_with(L"\\\\?\\UNC\\")) short_form = L"\\\\" + short_form.substr(8);
   else if (short_form.starts_with(L"\\\\?\\")) short_form.erase(0, 4);

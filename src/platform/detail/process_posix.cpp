@@ -10,82 +10,55 @@
 #include <unistd.h>
 
 #include "platform/clock.h"
-#include "platform/detail/stream_io.h"
+#include "platform/detail/child_process.h"
+#include "platform/detail/environment.h"
 #include "platform/detail/unique_fd.h"
-
-extern char** environ;
 
 namespace wv {
 
-struct PipeEnd::Impl {
-  UniqueFd fd;
-};
+namespace {
 
-PipeEnd::PipeEnd() = default;
-PipeEnd::PipeEnd(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
-PipeEnd::~PipeEnd() = default;
-PipeEnd::PipeEnd(PipeEnd&&) noexcept = default;
-PipeEnd& PipeEnd::operator=(PipeEnd&&) noexcept = default;
-
-bool PipeEnd::is_open() const { return impl_ && impl_->fd; }
-void PipeEnd::close() { impl_.reset(); }
-
-bool PipeEnd::write_all(std::string_view bytes) { return is_open() && detail::write_all(impl_->fd.get(), bytes); }
-
-std::optional<std::size_t> PipeEnd::read_some(char* buffer, std::size_t size) {
-  if (!is_open()) return std::nullopt;
-  return detail::read_some(impl_->fd.get(), buffer, size);
+// POSIX.1-2017, XSH wait(): the status of a process that has ended.
+void record(ChildProcess::Impl& child, int status) {
+  child.ended = true;
+  if (WIFEXITED(status)) child.exit_code = WEXITSTATUS(status);
+  else if (WIFSIGNALED(status)) child.exit_code = 128 + WTERMSIG(status);
 }
 
-struct ChildProcess::Impl {
-  pid_t pid = -1;
-  bool reaped = false;
-  std::optional<int> exit_code;
-
-  void record(int status) {
-    reaped = true;
-    if (WIFEXITED(status)) exit_code = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status)) exit_code = 128 + WTERMSIG(status);
-  }
-};
-
-ChildProcess::ChildProcess() = default;
-ChildProcess::ChildProcess(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
-// A child that was never reaped stays a zombie until the parent exits; only
-// the stop protocol may end or wait for it.
-ChildProcess::~ChildProcess() = default;
-ChildProcess::ChildProcess(ChildProcess&&) noexcept = default;
-ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
+}  // namespace
 
 bool ChildProcess::has_ended() {
-  if (!impl_ || impl_->reaped) return true;
+  if (!impl_ || impl_->ended) return true;
+  const pid_t pid = static_cast<pid_t>(impl_->pid);
   int status = 0;
   for (;;) {
     // No WUNTRACED: a child stopped by a signal (SIGSTOP from a user or a
     // debugger; no terminal can stop it, it has none) is alive and may be
     // continued. Taken for ended, it would be relaunched beside itself; left
     // so, a stop that it overstays ends it by SIGKILL, which a stopped
-    // process does not hold off.
-    pid_t r = ::waitpid(impl_->pid, &status, WNOHANG);
+    // process does not hold off. WNOHANG: 0 while the child runs
+    // (POSIX.1-2017, XSH waitpid()).
+    pid_t r = ::waitpid(pid, &status, WNOHANG);
     if (r == 0) return false;
-    if (r == impl_->pid) {
-      impl_->record(status);
+    if (r == pid) {
+      record(*impl_, status);
       return true;
     }
     if (r < 0 && errno == EINTR) continue;
     // The pid is no longer ours to wait for: never signal it again.
-    impl_->reaped = true;
+    impl_->ended = true;
     return true;
   }
 }
 
 void ChildProcess::terminate_and_wait() {
-  if (!impl_ || impl_->reaped) return;
+  if (!impl_ || impl_->ended) return;
+  const pid_t pid = static_cast<pid_t>(impl_->pid);
   // The child leads a process group of its own, which holds whatever it
   // started; the group's id stays its until it is reaped. A child that moved
   // to another group is still reached by its own id.
-  ::kill(-impl_->pid, SIGKILL);
-  ::kill(impl_->pid, SIGKILL);
+  ::kill(-pid, SIGKILL);
+  ::kill(pid, SIGKILL);
   // Polled, not waited for: SIGKILL ends a process only when it next leaves
   // the kernel (POSIX.1-2017, kill(): the signal is sent, not the end
   // awaited), and a blocking waitpid cannot be given a time limit.
@@ -93,15 +66,12 @@ void ChildProcess::terminate_and_wait() {
   const MonotonicInstant start = monotonic_now();
   while (!has_ended()) {
     if (elapsed_since(start) >= kForcedEndWait) {
-      impl_->reaped = true;  // given up on: never waited for or signalled again
+      impl_->ended = true;  // given up on: never waited for or signalled again
       return;
     }
     sleep_for(kPoll);
   }
 }
-
-std::optional<int> ChildProcess::exit_code() const { return impl_ ? impl_->exit_code : std::nullopt; }
-long ChildProcess::id() const { return impl_ ? impl_->pid : -1; }
 
 namespace {
 
@@ -146,20 +116,7 @@ std::expected<ChildStdio, OsError> prepare_output(const StdioTarget& target) {
   return stdio;
 }
 
-std::vector<std::string> child_environment(const SpawnRequest& request) {
-  std::vector<std::string> env;
-  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-    std::string_view item(*entry);
-    std::string_view name = item.substr(0, item.find('='));
-    bool overridden = false;
-    for (const auto& [key, value] : request.env) overridden = overridden || key == name;
-    if (!overridden) env.emplace_back(item);
-  }
-  for (const auto& [key, value] : request.env) {
-    if (value) env.push_back(key + "=" + *value);
-  }
-  return env;
-}
+int compare_names(detail::NativeStringView a, detail::NativeStringView b) { return a.compare(b); }
 
 // posix_spawn's C structures, released whatever path the spawn takes.
 struct SpawnSetup {
@@ -235,7 +192,8 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  std::vector<std::string> env = child_environment(request);
+  std::vector<std::string> env =
+      detail::merge_environment(detail::environment_entries(), request.env, &compare_names, false);
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
@@ -244,15 +202,11 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   rc = ::posix_spawn(&pid, request.program.c_str(), &setup.actions, &setup.attr, argv.data(), envp.data());
   if (rc != 0) return std::unexpected(os_error_from_code(rc));
 
-  auto impl = std::make_unique<ChildProcess::Impl>();
-  impl->pid = pid;
-  SpawnedProcess spawned;
-  spawned.process = ChildProcess(std::move(impl));
-  spawned.stdin_writer = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(stdin_pipe->second)));
-  if (out->parent_end) spawned.stdout_reader = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(out->parent_end)));
-  if (err->parent_end) spawned.stderr_reader = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(err->parent_end)));
+  auto child = std::make_unique<ChildProcess::Impl>();
+  child->pid = pid;
   // The child's ends (stdin read end, output write ends) close here, on return.
-  return spawned;
+  auto ours = [](UniqueFd& fd) { return detail::UniqueStream(fd.release()); };
+  return detail::spawned(std::move(child), ours(stdin_pipe->second), ours(out->parent_end), ours(err->parent_end));
 }
 
 }  // namespace wv

@@ -5,43 +5,17 @@
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
-#include <cwctype>
 #include <future>
 #include <initializer_list>
 
+#include "platform/detail/child_process.h"
 #include "platform/detail/console_relay_win32.h"
+#include "platform/detail/environment.h"
 #include "platform/detail/long_path_win32.h"
-#include "platform/detail/stream_io.h"
+#include "platform/detail/open_flags_win32.h"
 #include "platform/detail/unique_handle.h"
 
 namespace wv {
-
-struct PipeEnd::Impl {
-  UniqueHandle handle;
-};
-
-PipeEnd::PipeEnd() = default;
-PipeEnd::PipeEnd(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
-PipeEnd::~PipeEnd() = default;
-PipeEnd::PipeEnd(PipeEnd&&) noexcept = default;
-PipeEnd& PipeEnd::operator=(PipeEnd&&) noexcept = default;
-
-bool PipeEnd::is_open() const { return impl_ && impl_->handle; }
-void PipeEnd::close() { impl_.reset(); }
-
-namespace {
-
-detail::NativeStream as_stream(const UniqueHandle& h) { return reinterpret_cast<detail::NativeStream>(h.get()); }
-
-}  // namespace
-
-bool PipeEnd::write_all(std::string_view bytes) { return is_open() && detail::write_all(as_stream(impl_->handle), bytes); }
-
-std::optional<std::size_t> PipeEnd::read_some(char* buffer, std::size_t size) {
-  if (!is_open()) return std::nullopt;
-  return detail::read_some(as_stream(impl_->handle), buffer, size);
-}
-
 namespace {
 
 DWORD wait_millis(Duration d) {
@@ -49,16 +23,11 @@ DWORD wait_millis(Duration d) {
   return static_cast<DWORD>(std::clamp<decltype(ms)>(ms, 0, INFINITE - 1));
 }
 
-}  // namespace
-
-struct ChildProcess::Impl {
+struct Win32Child final : ChildProcess::Impl {
   UniqueHandle process;
   UniqueHandle thread;
   UniqueHandle job;  // none where the process could not be given a job of its own
   std::optional<std::future<void>> relay;
-  DWORD pid = 0;
-  bool ended = false;
-  std::optional<int> exit_code;
 
   void mark_ended(bool reaped) {
     ended = true;
@@ -71,37 +40,34 @@ struct ChildProcess::Impl {
   }
 };
 
-ChildProcess::ChildProcess() = default;
-ChildProcess::ChildProcess(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
-ChildProcess::~ChildProcess() = default;
-ChildProcess::ChildProcess(ChildProcess&&) noexcept = default;
-ChildProcess& ChildProcess::operator=(ChildProcess&&) noexcept = default;
+Win32Child& win32(const std::unique_ptr<ChildProcess::Impl>& impl) { return static_cast<Win32Child&>(*impl); }
+
+}  // namespace
 
 bool ChildProcess::has_ended() {
   if (!impl_ || impl_->ended) return true;
-  DWORD r = WaitForSingleObject(impl_->process.get(), 0);
+  Win32Child& child = win32(impl_);
+  DWORD r = WaitForSingleObject(child.process.get(), 0);
   if (r == WAIT_TIMEOUT) return false;
-  impl_->mark_ended(r == WAIT_OBJECT_0);  // a failed wait counts as an ended process
+  child.mark_ended(r == WAIT_OBJECT_0);  // a failed wait counts as an ended process
   return true;
 }
 
 void ChildProcess::terminate_and_wait() {
   if (!impl_ || impl_->ended) return;
+  Win32Child& child = win32(impl_);
   // The job holds whatever the child started, and they go with it.
-  if (!impl_->job || !TerminateJobObject(impl_->job.get(), 1)) TerminateProcess(impl_->process.get(), 1);
-  DWORD r = WaitForSingleObject(impl_->process.get(), wait_millis(kForcedEndWait));
+  if (!child.job || !TerminateJobObject(child.job.get(), 1)) TerminateProcess(child.process.get(), 1);
+  DWORD r = WaitForSingleObject(child.process.get(), wait_millis(kForcedEndWait));
   if (r != WAIT_TIMEOUT) {
-    impl_->mark_ended(r == WAIT_OBJECT_0);
+    child.mark_ended(r == WAIT_OBJECT_0);
     return;
   }
   // Given up on. The relay copies whatever it still writes until it goes,
   // on a thread that needs nothing of ours.
-  impl_->ended = true;
-  impl_->relay.reset();
+  child.ended = true;
+  child.relay.reset();
 }
-
-std::optional<int> ChildProcess::exit_code() const { return impl_ ? impl_->exit_code : std::nullopt; }
-long ChildProcess::id() const { return impl_ ? static_cast<long>(impl_->pid) : -1; }
 
 namespace {
 
@@ -128,35 +94,19 @@ void append_quoted(std::wstring& line, const std::wstring& arg, bool force) {
   line += L'"';
 }
 
-bool same_name(std::wstring_view a, std::wstring_view b) {
-  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
-                              TRUE) == CSTR_EQUAL;
+// Windows compares the names case-insensitively, and CreateProcessW wants
+// the block sorted by them (Microsoft Learn, "Changing Environment
+// Variables").
+int compare_names(detail::NativeStringView a, detail::NativeStringView b) {
+  int r = CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE);
+  return r == CSTR_LESS_THAN ? -1 : r == CSTR_EQUAL ? 0 : 1;
 }
 
-// Hidden per-drive entries such as "=C:=C:\dir" have a name that starts with '='.
-std::wstring_view entry_name(std::wstring_view entry) {
-  std::size_t eq = entry.find(L'=', 1);
-  return entry.substr(0, eq);
-}
-
-// The parent's environment with the request's variables added or replaced,
-// as the sorted, double-NUL-terminated block that CreateProcessW expects.
+// The parent's environment with the request's variables added, replaced or
+// removed, as the double-NUL-terminated block that CreateProcessW expects.
 std::wstring environment_block(const SpawnRequest& request) {
-  std::vector<std::wstring> entries;
-  if (wchar_t* block = GetEnvironmentStringsW()) {
-    for (const wchar_t* p = block; *p != L'\0'; p += wcslen(p) + 1) entries.emplace_back(p);
-    FreeEnvironmentStringsW(block);
-  }
-  for (const auto& [key, value] : request.env) {
-    std::wstring name = native_from_utf8(key);
-    std::erase_if(entries, [&](const std::wstring& e) { return same_name(entry_name(e), name); });
-    if (value) entries.push_back(name + L"=" + *value);
-  }
-  std::stable_sort(entries.begin(), entries.end(), [](const std::wstring& a, const std::wstring& b) {
-    std::wstring_view na = entry_name(a), nb = entry_name(b);
-    return CompareStringOrdinal(na.data(), static_cast<int>(na.size()), nb.data(), static_cast<int>(nb.size()),
-                                TRUE) == CSTR_LESS_THAN;
-  });
+  std::vector<std::wstring> entries =
+      detail::merge_environment(detail::environment_entries(), request.env, &compare_names, true);
   std::wstring out;
   for (const auto& e : entries) {
     out += e;
@@ -189,11 +139,6 @@ HANDLE own_stream(DWORD std_handle) {
   return own == INVALID_HANDLE_VALUE ? nullptr : own;
 }
 
-bool is_console(HANDLE h) {
-  DWORD mode = 0;
-  return h != nullptr && GetConsoleMode(h, &mode);
-}
-
 // What the child gets as one of its output streams.
 struct ChildOutput {
   UniqueHandle child_end;   // an inheritable handle made for it, or none
@@ -212,10 +157,10 @@ std::expected<ChildOutput, OsError> prepare_output(const StdioTarget& target, DW
   } else if (target.mode == StdioMode::File) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     o.child_end = UniqueHandle(CreateFileW(target.file.c_str(), GENERIC_WRITE,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &sa,
+                                           kShareAll, &sa,
                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!o.child_end) return std::unexpected(last_os_error());
-  } else if (HANDLE own = own_stream(std_handle); is_console(own)) {
+  } else if (HANDLE own = own_stream(std_handle); own && detail::is_console_or_terminal(detail::as_stream(own))) {
     o.relayed = true;
   } else if (own != nullptr) {
     // Our own pipe or file, passed as an inheritable duplicate that is closed
@@ -362,32 +307,28 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
                       env.data(), nullptr, &si.StartupInfo, &pi)) {
     return std::unexpected(last_os_error());
   }
-  auto impl = std::make_unique<ChildProcess::Impl>();
-  impl->process = UniqueHandle(pi.hProcess);
-  impl->thread = UniqueHandle(pi.hThread);
-  impl->pid = pi.dwProcessId;
-  impl->job = job_of_its_own(impl->process.get());
+  auto child = std::make_unique<Win32Child>();
+  child->process = UniqueHandle(pi.hProcess);
+  child->thread = UniqueHandle(pi.hThread);
+  child->pid = static_cast<long>(pi.dwProcessId);
+  child->job = job_of_its_own(child->process.get());
 
   if (*relay) {
     HANDLE childs_copy = nullptr;  // never used by us: it lives in the child's handle table
-    if (!DuplicateHandle(GetCurrentProcess(), (*relay)->pipe.read.get(), impl->process.get(), &childs_copy, 0, FALSE,
+    if (!DuplicateHandle(GetCurrentProcess(), (*relay)->pipe.read.get(), child->process.get(), &childs_copy, 0, FALSE,
                          DUPLICATE_SAME_ACCESS)) {
-      return abandon(impl->process, last_os_error());
+      return abandon(child->process, last_os_error());
     }
     auto copying = detail::start_console_relay(std::move((*relay)->pipe.read), (*relay)->console);
-    if (!copying) return abandon(impl->process, copying.error());
-    impl->relay = std::move(*copying);
+    if (!copying) return abandon(child->process, copying.error());
+    child->relay = std::move(*copying);
   }
-  if (ResumeThread(impl->thread.get()) == static_cast<DWORD>(-1)) return abandon(impl->process, last_os_error());
+  if (ResumeThread(child->thread.get()) == static_cast<DWORD>(-1)) return abandon(child->process, last_os_error());
 
-  SpawnedProcess spawned;
-  spawned.process = ChildProcess(std::move(impl));
-  spawned.stdin_writer = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(stdin_pipe->write)));
-  if (out->parent_end) spawned.stdout_reader = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(out->parent_end)));
-  if (err->parent_end) spawned.stderr_reader = PipeEnd(std::make_unique<PipeEnd::Impl>(std::move(err->parent_end)));
   // The child's ends, the relay's write end and the duplicates of our streams
   // close here, on return.
-  return spawned;
+  auto ours = [](UniqueHandle& h) { return detail::UniqueStream(detail::as_stream(h.release())); };
+  return detail::spawned(std::move(child), ours(stdin_pipe->write), ours(out->parent_end), ours(err->parent_end));
 }
 
 }  // namespace wv

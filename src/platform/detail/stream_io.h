@@ -8,10 +8,21 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/detail/unique.h"
+
 namespace wv::detail {
 
 // A file descriptor (POSIX) or a HANDLE (Windows), as an integer.
 using NativeStream = std::intptr_t;
+
+struct StreamTraits {
+  using Type = NativeStream;
+  static NativeStream none();
+  static NativeStream adopt(NativeStream s);
+  static void close(NativeStream s);
+};
+// A stream of ours: a pipe's end, an open file.
+using UniqueStream = Unique<StreamTraits>;
 
 enum class StandardStream { In, Out, Err };
 

@@ -6,6 +6,10 @@
 
 namespace wv::detail {
 
+NativeStream StreamTraits::none() { return -1; }
+NativeStream StreamTraits::adopt(NativeStream s) { return s < 0 ? -1 : s; }
+void StreamTraits::close(NativeStream s) { ::close(static_cast<int>(s)); }
+
 std::optional<NativeStream> standard_stream(StandardStream which) {
   switch (which) {
     case StandardStream::In: return STDIN_FILENO;

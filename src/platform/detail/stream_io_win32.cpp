@@ -7,12 +7,16 @@
 
 #include "platform/detail/console_read.h"
 #include "platform/detail/console_writer_win32.h"
+#include "platform/detail/unique_handle.h"
 #include "platform/detail/utf16.h"
 
 namespace wv::detail {
-namespace {
 
-HANDLE as_handle(NativeStream s) { return reinterpret_cast<HANDLE>(s); }
+NativeStream StreamTraits::none() { return 0; }
+NativeStream StreamTraits::adopt(NativeStream s) { return as_stream(HandleTraits::adopt(as_handle(s))); }
+void StreamTraits::close(NativeStream s) { CloseHandle(as_handle(s)); }
+
+namespace {
 
 // ReadFile and WriteFile take a DWORD count; a megabyte at a time is plenty.
 constexpr std::size_t kMaxTransfer = 1u << 20;

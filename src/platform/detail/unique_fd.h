@@ -3,33 +3,16 @@
 
 #include <unistd.h>
 
-#include <utility>
+#include "platform/detail/unique.h"
 
 namespace wv {
 
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.fd_, -1));
-    return *this;
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() { reset(); }
-
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  int release() { return std::exchange(fd_, -1); }
-  void reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_ = -1;
+struct FdTraits {
+  using Type = int;
+  static int none() { return -1; }
+  static int adopt(int fd) { return fd < 0 ? -1 : fd; }
+  static void close(int fd) { ::close(fd); }
 };
+using UniqueFd = detail::Unique<FdTraits>;
 
 }  // namespace wv

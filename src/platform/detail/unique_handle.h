@@ -1,35 +1,25 @@
 #pragma once
-// Windows only: a kernel handle closed by its owner's destructor.
+// Windows only: a kernel handle closed by its owner's destructor, and a
+// handle seen as a portable stream.
 
 #include <windows.h>
 
-#include <utility>
+#include "platform/detail/stream_io.h"
+#include "platform/detail/unique.h"
 
 namespace wv {
 
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-  UniqueHandle(UniqueHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.h_, nullptr));
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { reset(); }
-
-  HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-  HANDLE release() { return std::exchange(h_, nullptr); }
-  void reset(HANDLE h = nullptr) {
-    if (h_ != nullptr) CloseHandle(h_);
-    h_ = (h == INVALID_HANDLE_VALUE) ? nullptr : h;
-  }
-
- private:
-  HANDLE h_ = nullptr;
+struct HandleTraits {
+  using Type = HANDLE;
+  static HANDLE none() { return nullptr; }
+  static HANDLE adopt(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
+  static void close(HANDLE h) { CloseHandle(h); }
 };
+using UniqueHandle = detail::Unique<HandleTraits>;
+
+namespace detail {
+inline HANDLE as_handle(NativeStream s) { return reinterpret_cast<HANDLE>(s); }
+inline NativeStream as_stream(HANDLE h) { return reinterpret_cast<NativeStream>(h); }
+}  // namespace detail
 
 }  // namespace wv

@@ -4,8 +4,6 @@
 #include <fstream>
 #include <iterator>
 
-extern char** environ;
-
 namespace wv {
 
 void set_env(std::string_view name, const std::optional<NativeString>& value) {
@@ -15,12 +13,6 @@ void set_env(std::string_view name, const std::optional<NativeString>& value) {
   } else {
     ::unsetenv(key.c_str());
   }
-}
-
-std::vector<std::string> environment_entries() {
-  std::vector<std::string> out;
-  for (char** e = environ; e != nullptr && *e != nullptr; ++e) out.push_back(native_to_utf8_lossy(*e));
-  return out;
 }
 
 std::vector<std::string> command_line_arguments() {

@@ -10,15 +10,6 @@ void set_env(std::string_view name, const std::optional<NativeString>& value) {
   SetEnvironmentVariableW(key.c_str(), value ? value->c_str() : nullptr);
 }
 
-std::vector<std::string> environment_entries() {
-  std::vector<std::string> out;
-  if (wchar_t* block = GetEnvironmentStringsW()) {
-    for (const wchar_t* p = block; *p != L'\0'; p += wcslen(p) + 1) out.push_back(native_to_utf8_lossy(p));
-    FreeEnvironmentStringsW(block);
-  }
-  return out;
-}
-
 std::vector<std::string> command_line_arguments() {
   std::vector<std::string> out;
   int count = 0;

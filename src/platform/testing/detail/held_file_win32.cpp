@@ -4,13 +4,14 @@
 
 #include <utility>
 
+#include "platform/detail/open_flags_win32.h"
 #include "platform/detail/stream_io.h"
 
 namespace wv {
 
 std::optional<HeldWriter> HeldWriter::open(const std::filesystem::path& p) {
-  HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE | DELETE, kShareAll, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   return HeldWriter(reinterpret_cast<std::intptr_t>(h));
 }

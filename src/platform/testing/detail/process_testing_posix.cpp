@@ -15,7 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/detail/unique_fd.h"
+#include "platform/testing/detail/inheritable_pipe.h"
 
 extern char** environ;
 
@@ -108,23 +108,12 @@ std::optional<long> start_plain_child(const std::filesystem::path& program, cons
   return static_cast<long>(pid);
 }
 
-struct InheritablePipe::Impl {
-  UniqueFd read_end, write_end;
-};
 
 InheritablePipe::InheritablePipe() {
   int fds[2];
   if (::pipe(fds) != 0) return;
-  impl_ = std::make_unique<Impl>(Impl{UniqueFd(fds[0]), UniqueFd(fds[1])});
+  impl_ = std::make_unique<Impl>(Impl{detail::UniqueStream(fds[0]), detail::UniqueStream(fds[1])});
   ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);  // only the write end is left to leak
-}
-
-InheritablePipe::~InheritablePipe() = default;
-
-bool InheritablePipe::is_open() const { return impl_ != nullptr; }
-
-void InheritablePipe::close_write_end() {
-  if (impl_) impl_->write_end.reset();
 }
 
 bool InheritablePipe::wait_for_end(std::chrono::milliseconds timeout) {
@@ -133,12 +122,12 @@ bool InheritablePipe::wait_for_end(std::chrono::milliseconds timeout) {
   for (;;) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
-    pollfd p{impl_->read_end.get(), POLLIN, 0};
+    pollfd p{static_cast<int>(impl_->read_end.get()), POLLIN, 0};
     int r = ::poll(&p, 1, static_cast<int>(left.count()));
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) return false;
     char byte;
-    ssize_t n = ::read(impl_->read_end.get(), &byte, 1);
+    ssize_t n = ::read(static_cast<int>(impl_->read_end.get()), &byte, 1);
     if (n == 0) return true;
     if (n < 0 && errno != EINTR) return false;
   }

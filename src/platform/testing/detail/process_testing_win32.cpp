@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/detail/unique_handle.h"
+#include "platform/testing/detail/inheritable_pipe.h"
 
 namespace wv {
 
@@ -51,24 +52,13 @@ std::optional<long> start_plain_child(const std::filesystem::path& program, cons
   return static_cast<long>(pi.dwProcessId);
 }
 
-struct InheritablePipe::Impl {
-  UniqueHandle read_end, write_end;
-};
 
 InheritablePipe::InheritablePipe() {
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   HANDLE r = nullptr, w = nullptr;
   if (!CreatePipe(&r, &w, &inheritable, 0)) return;
-  impl_ = std::make_unique<Impl>(Impl{UniqueHandle(r), UniqueHandle(w)});
+  impl_ = std::make_unique<Impl>(Impl{detail::UniqueStream(detail::as_stream(r)), detail::UniqueStream(detail::as_stream(w))});
   SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0);  // only the write end is left to leak
-}
-
-InheritablePipe::~InheritablePipe() = default;
-
-bool InheritablePipe::is_open() const { return impl_ != nullptr; }
-
-void InheritablePipe::close_write_end() {
-  if (impl_) impl_->write_end.reset();
 }
 
 bool InheritablePipe::wait_for_end(std::chrono::milliseconds timeout) {
@@ -76,7 +66,7 @@ bool InheritablePipe::wait_for_end(std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     // Nobody writes to it: the only news can be that the last writer went.
-    if (!PeekNamedPipe(impl_->read_end.get(), nullptr, 0, nullptr, nullptr, nullptr)) {
+    if (!PeekNamedPipe(detail::as_handle(impl_->read_end.get()), nullptr, 0, nullptr, nullptr, nullptr)) {
       return GetLastError() == ERROR_BROKEN_PIPE;
     }
     if (std::chrono::steady_clock::now() >= deadline) return false;

@@ -2,11 +2,12 @@
 
 #include <windows.h>
 
+#include "platform/detail/open_flags_win32.h"
+
 namespace wv {
 
 void read_file_floor(const char* path, std::string& buffer) {
-  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return;
   LARGE_INTEGER size{};
   if (GetFileSizeEx(h, &size)) {
