@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/detail/environment.h"
+#include "platform/detail/process_shared.h"
 
 extern char** environ;
 

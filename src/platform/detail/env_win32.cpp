@@ -4,8 +4,8 @@
 
 #include <limits>
 
-#include "platform/detail/environment.h"
 #include "platform/detail/grow_buffer.h"
+#include "platform/detail/process_shared.h"
 
 namespace wv {
 

@@ -1,8 +1,6 @@
 #pragma once
-// The loop around a system call that fills the caller's buffer and, where
-// the buffer is too small, cuts the text short or says what size it needs.
-// Pure code, so that the tests can drive it with a call of their own.
-// Internal to the platform layer.
+// The loop around a system call that fills the caller's buffer. Pure code,
+// so that tests can drive it. Internal to the platform layer.
 
 #include <cstddef>
 #include <optional>
@@ -11,23 +9,18 @@
 namespace wv::detail {
 
 // `call(data, capacity)` gives the length it wrote, or nothing on a failure.
-// A length below the capacity is the whole text. One at or above it did not
-// fit: it is either the size needed, terminator included (as
-// GetEnvironmentVariableW, GetFullPathNameW, GetShortPathNameW and
-// GetTempPathW report it), or the capacity itself where the call only cuts
-// the text short (GetModuleFileNameW, POSIX readlink()). The buffer then
-// grows to the size needed, or else doubles, unless it holds `limit`
-// characters or more already: then the text is given up on.
+// A length at or above the capacity did not fit: it is the size needed
+// (GetEnvironmentVariableW, GetFullPathNameW, GetShortPathNameW,
+// GetTempPathW), or the capacity where the call cuts the text short
+// (GetModuleFileNameW, POSIX readlink()), and the buffer then grows to that
+// size or doubles, until it holds `limit` characters.
 template <class Char, class Call>
 std::optional<std::basic_string<Char>> fill_growing(std::size_t first, std::size_t limit, Call call) {
   std::basic_string<Char> buffer(first, Char{});
   for (;;) {
     std::optional<std::size_t> length = call(buffer.data(), buffer.size());
     if (!length) return std::nullopt;
-    if (*length < buffer.size()) {
-      buffer.resize(*length);
-      return buffer;
-    }
+    if (*length < buffer.size()) return buffer.substr(0, *length);
     if (buffer.size() >= limit) return std::nullopt;
     buffer.resize(*length > buffer.size() ? *length : buffer.size() * 2);
   }

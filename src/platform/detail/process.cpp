@@ -1,7 +1,8 @@
 #include "platform/process.h"
 
-#include "platform/detail/child_process.h"
-#include "platform/detail/stream_io.h"
+#include <algorithm>
+
+#include "platform/detail/process_shared.h"
 
 namespace wv {
 
@@ -37,6 +38,30 @@ std::optional<int> ChildProcess::exit_code() const { return impl_ ? impl_->exit_
 long ChildProcess::id() const { return impl_ ? impl_->pid : -1; }
 
 namespace detail {
+namespace {
+
+constexpr NativeString::value_type kEquals = '=';
+
+// Windows keeps hidden per-drive entries such as "=C:=C:\dir", whose name
+// starts with '='.
+NativeStringView entry_name(NativeStringView entry) { return entry.substr(0, entry.find(kEquals, 1)); }
+
+}  // namespace
+
+std::vector<NativeString> merge_environment(std::vector<NativeString> entries, const decltype(SpawnRequest::env)& changes,
+                                            NameOrder order, bool sort) {
+  for (const auto& [key, value] : changes) {
+    NativeString name = native_from_utf8(key);
+    std::erase_if(entries, [&](const NativeString& e) { return order(entry_name(e), name) == 0; });
+    if (value) entries.push_back(name + kEquals + *value);
+  }
+  if (sort) {
+    std::stable_sort(entries.begin(), entries.end(), [&](const NativeString& a, const NativeString& b) {
+      return order(entry_name(a), entry_name(b)) < 0;
+    });
+  }
+  return entries;
+}
 
 SpawnedProcess spawned(std::unique_ptr<ChildProcess::Impl> child, UniqueStream stdin_writer,
                        UniqueStream stdout_reader, UniqueStream stderr_reader) {

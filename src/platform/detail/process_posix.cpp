@@ -10,9 +10,8 @@
 #include <unistd.h>
 
 #include "platform/clock.h"
-#include "platform/detail/child_process.h"
-#include "platform/detail/environment.h"
-#include "platform/detail/unique_fd.h"
+
+#include "platform/detail/process_shared.h"
 
 namespace wv {
 
@@ -75,25 +74,34 @@ void ChildProcess::terminate_and_wait() {
 
 namespace {
 
-// A pipe whose descriptors are close-on-exec and above the standard three, so
-// that a dup2 onto 0, 1 or 2 in the child never meets itself.
-std::expected<std::pair<UniqueFd, UniqueFd>, OsError> make_pipe() {
+using detail::UniqueStream;
+
+int fd(const UniqueStream& s) { return static_cast<int>(s.get()); }
+
+// Moved above the standard three, so that a dup2 onto 0, 1 or 2 in the child
+// never meets itself.
+std::expected<void, OsError> keep_above_standard(UniqueStream& s) {
+  if (fd(s) > 2) return {};
+  int moved = ::fcntl(fd(s), F_DUPFD_CLOEXEC, 3);
+  if (moved < 0) return std::unexpected(last_os_error());
+  s.reset(moved);
+  return {};
+}
+
+// pipe2() with O_CLOEXEC, so that no other child we start meanwhile inherits
+// an end (Linux since 2.6.27, glibc 2.9; pipe2(2)).
+std::expected<std::pair<UniqueStream, UniqueStream>, OsError> make_pipe() {
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) return std::unexpected(last_os_error());
-  UniqueFd read_end(fds[0]), write_end(fds[1]);
-  for (UniqueFd* end : {&read_end, &write_end}) {
-    if (end->get() <= 2) {
-      int moved = ::fcntl(end->get(), F_DUPFD_CLOEXEC, 3);
-      if (moved < 0) return std::unexpected(last_os_error());
-      end->reset(moved);
-    }
-  }
-  return std::pair{std::move(read_end), std::move(write_end)};
+  std::pair<UniqueStream, UniqueStream> ends{UniqueStream(fds[0]), UniqueStream(fds[1])};
+  if (auto r = keep_above_standard(ends.first); !r) return std::unexpected(r.error());
+  if (auto r = keep_above_standard(ends.second); !r) return std::unexpected(r.error());
+  return ends;
 }
 
 struct ChildStdio {
-  UniqueFd child_end;  // what the child gets as the stream, or none to inherit
-  UniqueFd parent_end;
+  UniqueStream child_end;  // what the child gets as the stream, or none to inherit
+  UniqueStream parent_end;
 };
 
 std::expected<ChildStdio, OsError> prepare_output(const StdioTarget& target) {
@@ -104,16 +112,19 @@ std::expected<ChildStdio, OsError> prepare_output(const StdioTarget& target) {
     stdio.parent_end = std::move(p->first);
     stdio.child_end = std::move(p->second);
   } else if (target.mode == StdioMode::File) {
-    int fd = ::open(target.file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return std::unexpected(last_os_error());
-    stdio.child_end.reset(fd);
-    if (fd <= 2) {
-      int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
-      if (moved < 0) return std::unexpected(last_os_error());
-      stdio.child_end.reset(moved);
-    }
+    stdio.child_end.reset(::open(target.file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!stdio.child_end) return std::unexpected(last_os_error());
+    if (auto r = keep_above_standard(stdio.child_end); !r) return std::unexpected(r.error());
   }
   return stdio;
+}
+
+// The argv or envp that posix_spawn() takes: pointers into `words`, then null.
+std::vector<char*> c_array(std::vector<std::string>& words) {
+  std::vector<char*> out;
+  for (auto& w : words) out.push_back(w.data());
+  out.push_back(nullptr);
+  return out;
 }
 
 int compare_names(detail::NativeStringView a, detail::NativeStringView b) { return a.compare(b); }
@@ -150,9 +161,10 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   // dup2 clears close-on-exec on the copy, so the child keeps exactly its
   // three standard streams. Every descriptor we open is close-on-exec, but
   // one we inherited need not be (a launcher's pipe, say): it is closed too.
-  rc = posix_spawn_file_actions_adddup2(&setup.actions, stdin_pipe->first.get(), 0);
-  if (rc == 0 && out->child_end) rc = posix_spawn_file_actions_adddup2(&setup.actions, out->child_end.get(), 1);
-  if (rc == 0 && err->child_end) rc = posix_spawn_file_actions_adddup2(&setup.actions, err->child_end.get(), 2);
+  // posix_spawn_file_actions_addclosefrom_np() needs glibc 2.34.
+  rc = posix_spawn_file_actions_adddup2(&setup.actions, fd(stdin_pipe->first), 0);
+  if (rc == 0 && out->child_end) rc = posix_spawn_file_actions_adddup2(&setup.actions, fd(out->child_end), 1);
+  if (rc == 0 && err->child_end) rc = posix_spawn_file_actions_adddup2(&setup.actions, fd(err->child_end), 2);
   if (rc == 0) rc = posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);
   // Without its own stdin the child would read the user's terminal and never
   // see the end of its input.
@@ -166,6 +178,8 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   // It also leads a process group of its own, which a forced end kills
   // whole. (Asking for both would fail the spawn: setsid makes the child a
   // session leader, whose group setpgid may no longer change.)
+  // POSIX_SPAWN_SETSID is in POSIX.1-2024, XSH posix_spawn(), and in glibc
+  // from 2.26.
   //
   // The child's signals start as a program started at a terminal finds
   // them, however we were started. SIGPIPE, which we ignore ourselves.
@@ -189,24 +203,18 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
 
   std::vector<std::string> args{request.program.native()};
   args.insert(args.end(), request.args.begin(), request.args.end());
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
   std::vector<std::string> env =
       detail::merge_environment(detail::environment_entries(), request.env, &compare_names, false);
-  std::vector<char*> envp;
-  for (auto& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-
   pid_t pid = -1;
-  rc = ::posix_spawn(&pid, request.program.c_str(), &setup.actions, &setup.attr, argv.data(), envp.data());
+  rc = ::posix_spawn(&pid, request.program.c_str(), &setup.actions, &setup.attr, c_array(args).data(),
+                     c_array(env).data());
   if (rc != 0) return std::unexpected(os_error_from_code(rc));
 
   auto child = std::make_unique<ChildProcess::Impl>();
   child->pid = pid;
   // The child's ends (stdin read end, output write ends) close here, on return.
-  auto ours = [](UniqueFd& fd) { return detail::UniqueStream(fd.release()); };
-  return detail::spawned(std::move(child), ours(stdin_pipe->second), ours(out->parent_end), ours(err->parent_end));
+  return detail::spawned(std::move(child), std::move(stdin_pipe->second), std::move(out->parent_end),
+                         std::move(err->parent_end));
 }
 
 }  // namespace wv

@@ -8,11 +8,10 @@
 #include <future>
 #include <initializer_list>
 
-#include "platform/detail/child_process.h"
 #include "platform/detail/console_relay_win32.h"
-#include "platform/detail/environment.h"
 #include "platform/detail/long_path_win32.h"
 #include "platform/detail/open_flags_win32.h"
+#include "platform/detail/process_shared.h"
 #include "platform/detail/unique_handle.h"
 
 namespace wv {

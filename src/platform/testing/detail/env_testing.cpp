@@ -1,6 +1,6 @@
 #include "platform/testing/env_testing.h"
 
-#include "platform/detail/environment.h"
+#include "platform/detail/process_shared.h"
 
 namespace wv {
 

@@ -15,8 +15,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/testing/detail/inheritable_pipe.h"
-
 extern char** environ;
 
 namespace wv {
@@ -108,26 +106,26 @@ std::optional<long> start_plain_child(const std::filesystem::path& program, cons
   return static_cast<long>(pid);
 }
 
-
 InheritablePipe::InheritablePipe() {
   int fds[2];
   if (::pipe(fds) != 0) return;
-  impl_ = std::make_unique<Impl>(Impl{detail::UniqueStream(fds[0]), detail::UniqueStream(fds[1])});
+  read_end_.reset(fds[0]);
+  write_end_.reset(fds[1]);
   ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);  // only the write end is left to leak
 }
 
 bool InheritablePipe::wait_for_end(std::chrono::milliseconds timeout) {
-  if (!impl_) return false;
+  if (!read_end_) return false;
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
-    pollfd p{static_cast<int>(impl_->read_end.get()), POLLIN, 0};
+    pollfd p{static_cast<int>(read_end_.get()), POLLIN, 0};
     int r = ::poll(&p, 1, static_cast<int>(left.count()));
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) return false;
     char byte;
-    ssize_t n = ::read(static_cast<int>(impl_->read_end.get()), &byte, 1);
+    ssize_t n = ::read(static_cast<int>(read_end_.get()), &byte, 1);
     if (n == 0) return true;
     if (n < 0 && errno != EINTR) return false;
   }

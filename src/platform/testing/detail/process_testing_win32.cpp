@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "platform/detail/unique_handle.h"
-#include "platform/testing/detail/inheritable_pipe.h"
 
 namespace wv {
 
@@ -52,21 +51,21 @@ std::optional<long> start_plain_child(const std::filesystem::path& program, cons
   return static_cast<long>(pi.dwProcessId);
 }
 
-
 InheritablePipe::InheritablePipe() {
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   HANDLE r = nullptr, w = nullptr;
   if (!CreatePipe(&r, &w, &inheritable, 0)) return;
-  impl_ = std::make_unique<Impl>(Impl{detail::UniqueStream(detail::as_stream(r)), detail::UniqueStream(detail::as_stream(w))});
+  read_end_.reset(detail::as_stream(r));
+  write_end_.reset(detail::as_stream(w));
   SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0);  // only the write end is left to leak
 }
 
 bool InheritablePipe::wait_for_end(std::chrono::milliseconds timeout) {
-  if (!impl_) return false;
+  if (!read_end_) return false;
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     // Nobody writes to it: the only news can be that the last writer went.
-    if (!PeekNamedPipe(detail::as_handle(impl_->read_end.get()), nullptr, 0, nullptr, nullptr, nullptr)) {
+    if (!PeekNamedPipe(detail::as_handle(read_end_.get()), nullptr, 0, nullptr, nullptr, nullptr)) {
       return GetLastError() == ERROR_BROKEN_PIPE;
     }
     if (std::chrono::steady_clock::now() >= deadline) return false;
