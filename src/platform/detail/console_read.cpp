@@ -4,7 +4,10 @@ namespace wv::detail {
 
 ConsoleRead classify_console_read(bool succeeded, std::u16string_view text, std::uint32_t last_error) {
   // Ctrl+C and Ctrl+Break cut a console read off: it returns no characters
-  // and, read this way, says ERROR_OPERATION_ABORTED (mostly as a success).
+  // and, read this way, says ERROR_OPERATION_ABORTED (mostly as a success),
+  // which Microsoft Learn, "ReadConsole function", leaves unsaid; the code
+  // is in "System Error Codes (500-999)", the handler the keys run in
+  // "CTRL+C and CTRL+BREAK Signals".
   // That is an interrupt for the console's handler, not the end of input.
   // (ReadFile reports the same cut-off read as a success with no error at
   // all, which is why the console is not read with ReadFile.)

@@ -10,8 +10,9 @@ namespace wv {
 // path of MAX_PATH characters or more is made absolute and canonical (the
 // "\\?\" form is passed to the file system untouched, so "." and ".." and
 // "/" would no longer be understood) and given the "\\?\" or "\\?\UNC\"
-// prefix. Paths shorter once made absolute, and those that already have a
-// prefix, are returned as they are.
+// prefix (Microsoft Learn, "Maximum Path Length Limitation"). Paths shorter
+// once made absolute, and those that already have a prefix, are returned as
+// they are.
 //
 // Every file this process opens is opened by this form, and so are the
 // agent's: a read must reach the same file whatever the path's length.

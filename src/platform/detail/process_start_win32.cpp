@@ -9,7 +9,8 @@ void prepare_process_at_start() {
   // DLL loaded by name later, by the system or a library on our behalf,
   // would be looked for beside the executable first, and the folder it was
   // run from (a download folder, say) may hold anything. From here on only
-  // System32 is searched. Failure leaves the search as it was.
+  // System32 is searched (Microsoft Learn, "SetDefaultDllDirectories
+  // function"). Failure leaves the search as it was.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 
   // No dialog may hold a supervisor or its agent: not the "has stopped

@@ -194,8 +194,10 @@ std::expected<std::optional<Relay>, OsError> prepare_relay(const ChildOutput& ou
 }
 
 // The attribute list that makes the child inherit the given handles and no
-// other, whatever else of ours is inheritable (a launcher's pipe, say). Stays
-// in place: the list points into it.
+// other, whatever else of ours is inheritable (a launcher's pipe, say)
+// (PROC_THREAD_ATTRIBUTE_HANDLE_LIST, Microsoft Learn,
+// "UpdateProcThreadAttribute function"). Stays in place: the list points
+// into it.
 class InheritOnly {
  public:
   explicit InheritOnly(std::initializer_list<HANDLE> handles) {
@@ -234,7 +236,8 @@ class InheritOnly {
 // A job of the child's own, so that a forced end reaches every process it
 // started. Closing the job does not end them: when we die, the child must
 // stay free to finish on its own. Where the child cannot have one (jobs nest
-// only from Windows 8 on, and a job we run in may forbid it), it goes without
+// only from Windows 8 on, Microsoft Learn, "Nested Jobs"; and a job we run
+// in may forbid it), it goes without
 // and a forced end reaches it alone, rather than the launch failing.
 //
 // A process of the job that dies of an unhandled exception ends at once
@@ -298,7 +301,9 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   // nothing it starts may escape the job, and none of its writes may meet a
   // pipe whose reader has gone.
   // A long program path is passed in a form CreateProcessW takes; the
-  // command line keeps the path as given.
+  // command line keeps the path as given. CREATE_NO_WINDOW: a console
+  // process without a console window (Microsoft Learn, "Process Creation
+  // Flags").
   const std::wstring program = program_path_form(request.program.native());
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,

@@ -20,7 +20,9 @@ namespace {
 
 // ReadFile and WriteFile take a DWORD count; a megabyte at a time is plenty.
 constexpr std::size_t kMaxTransfer = 1u << 20;
-// WriteConsoleW fails on large buffers on some Windows versions.
+// WriteConsoleW takes its buffer through a 64 KB heap that the console
+// functions share, and fails with ERROR_NOT_ENOUGH_MEMORY past what is free
+// there (Microsoft Learn, "WriteConsole function").
 constexpr std::size_t kMaxConsoleUnits = 8192;
 
 // A slim lock needs no construction or destruction: a thread still copying a

@@ -58,6 +58,7 @@ std::vector<std::string> describe_open_handles() {
   return out;
 }
 
+// sigabbrev_np() needs glibc 2.32.
 std::vector<std::string> describe_signal_state() {
   std::vector<std::string> out;
   for (int signal : {SIGCHLD, SIGPIPE, SIGINT}) {
