@@ -4,9 +4,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/detail/console_writer_win32.h"
-#include "platform/thread.h"
 #include "platform/detail/utf16.h"
+#include "platform/thread.h"
 
 namespace wv::detail {
 namespace {

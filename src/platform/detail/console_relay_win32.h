@@ -1,6 +1,6 @@
 #pragma once
-// Windows only, internal to the platform layer: what a child writes to a pipe,
-// copied onto this process's console.
+// Windows only, internal to the platform layer: text written to this
+// process's console, and what a child writes to a pipe copied there.
 //
 // A child started without a console window of its own cannot write to ours:
 // a console handle writes to the console of the process that uses it, and the
@@ -11,11 +11,18 @@
 
 #include <expected>
 #include <future>
+#include <string_view>
 
-#include "platform/os_error.h"
 #include "platform/detail/unique_handle.h"
+#include "platform/os_error.h"
 
 namespace wv::detail {
+
+// The one way text reaches a console: each call is written whole under one
+// lock for the process, so text copied from a child's pipe lands between the
+// host's own writes, never inside one of them. False when the console refuses
+// a part of it (it may be gone).
+bool write_console_whole(HANDLE console, std::u16string_view text);
 
 // Reads `pipe` until every writer has gone, writing what arrives to `console`
 // (UTF-8 in, whole characters out), on a thread of its own that owns the

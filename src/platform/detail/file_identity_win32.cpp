@@ -5,8 +5,7 @@
 #include <cstring>
 #include <optional>
 
-#include "platform/detail/long_path_win32.h"
-#include "platform/detail/open_flags_win32.h"
+#include "platform/detail/file_open_win32.h"
 #include "platform/detail/unique_handle.h"
 #include "platform/detail/windows_file_id.h"
 

@@ -6,8 +6,7 @@
 
 #include "platform/detail/fs_system.h"
 #include "platform/detail/grow_buffer.h"
-#include "platform/detail/long_path_win32.h"
-#include "platform/detail/open_flags_win32.h"
+#include "platform/detail/file_open_win32.h"
 #include "platform/detail/unique_handle.h"
 
 namespace wv {

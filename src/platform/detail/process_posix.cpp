@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <tuple>
+
 #include "platform/clock.h"
 
 #include "platform/detail/process_shared.h"
@@ -109,8 +111,7 @@ std::expected<ChildStdio, OsError> prepare_output(const StdioTarget& target) {
   if (target.mode == StdioMode::Pipe) {
     auto p = make_pipe();
     if (!p) return std::unexpected(p.error());
-    stdio.parent_end = std::move(p->first);
-    stdio.child_end = std::move(p->second);
+    std::tie(stdio.parent_end, stdio.child_end) = std::move(*p);
   } else if (target.mode == StdioMode::File) {
     stdio.child_end.reset(::open(target.file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!stdio.child_end) return std::unexpected(last_os_error());

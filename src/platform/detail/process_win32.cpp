@@ -9,8 +9,7 @@
 #include <initializer_list>
 
 #include "platform/detail/console_relay_win32.h"
-#include "platform/detail/long_path_win32.h"
-#include "platform/detail/open_flags_win32.h"
+#include "platform/detail/file_open_win32.h"
 #include "platform/detail/process_shared.h"
 #include "platform/detail/unique_handle.h"
 

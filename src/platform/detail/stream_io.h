@@ -7,10 +7,40 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
-
-#include "platform/detail/unique.h"
+#include <utility>
 
 namespace wv::detail {
+
+// An OS resource closed by its owner's destructor. `Traits` names its type,
+// its "none", how a value handed over is taken (a failed call's other "none"
+// becomes the one) and how it is closed.
+template <class Traits>
+class Unique {
+ public:
+  using Type = typename Traits::Type;
+
+  Unique() = default;
+  explicit Unique(Type v) : v_(Traits::adopt(v)) {}
+  Unique(Unique&& other) noexcept : v_(other.release()) {}
+  Unique& operator=(Unique&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  Unique(const Unique&) = delete;
+  Unique& operator=(const Unique&) = delete;
+  ~Unique() { reset(); }
+
+  Type get() const { return v_; }
+  explicit operator bool() const { return v_ != Traits::none(); }
+  Type release() { return std::exchange(v_, Traits::none()); }
+  void reset(Type v = Traits::none()) {
+    if (v_ != Traits::none()) Traits::close(v_);
+    v_ = Traits::adopt(v);
+  }
+
+ private:
+  Type v_ = Traits::none();
+};
 
 // A file descriptor (POSIX) or a HANDLE (Windows), as an integer.
 using NativeStream = std::intptr_t;

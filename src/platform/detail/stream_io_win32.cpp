@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/detail/console_read.h"
-#include "platform/detail/console_writer_win32.h"
+#include "platform/detail/console_relay_win32.h"
 #include "platform/detail/unique_handle.h"
 #include "platform/detail/utf16.h"
 

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include "platform/detail/stream_io.h"
-#include "platform/detail/unique.h"
 
 namespace wv {
 

@@ -4,9 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <utility>
-
-#include "platform/detail/stream_io.h"
 
 namespace wv {
 
@@ -15,14 +12,6 @@ std::optional<HeldWriter> HeldWriter::open(const std::filesystem::path& p) {
   if (fd < 0) return std::nullopt;
   return HeldWriter(fd);
 }
-
-HeldWriter::HeldWriter(HeldWriter&& other) noexcept : native_(std::exchange(other.native_, -1)) {}
-
-HeldWriter::~HeldWriter() {
-  if (native_ >= 0) ::close(static_cast<int>(native_));
-}
-
-bool HeldWriter::write(std::string_view bytes) { return detail::write_all(native_, bytes); }
 
 bool make_fifo(const std::filesystem::path& p) { return ::mkfifo(p.c_str(), 0600) == 0; }
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/detail/open_flags_win32.h"
+#include "platform/detail/file_open_win32.h"
 
 namespace wv {
 

@@ -1,4 +1,4 @@
-#include "platform/detail/long_path_win32.h"
+#include "platform/detail/file_open_win32.h"
 
 #include <windows.h>
 
