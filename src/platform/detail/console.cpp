@@ -14,9 +14,9 @@ bool write_standard(detail::StandardStream which, std::string_view utf8) {
 enum class ReadUntil { LineEnd, End };
 
 void drain_stdin(ReadUntil until) {
-  std::optional<detail::NativeStream> in = detail::standard_stream(detail::StandardStream::In);
-  const detail::InputSource source = in && detail::is_console_or_terminal(*in) ? detail::InputSource::Typed
-                                                                               : detail::InputSource::Stream;
+  const detail::InputSource source = detail::is_console_or_terminal(detail::StandardStream::In)
+                                         ? detail::InputSource::Typed
+                                         : detail::InputSource::Stream;
   char chunk[512];
   for (;;) {
     std::optional<std::size_t> n = detail::read_stdin_some(chunk, sizeof chunk);

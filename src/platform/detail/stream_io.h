@@ -62,6 +62,7 @@ std::optional<NativeStream> standard_stream(StandardStream which);
 // Whether the stream is a console (Windows) or a terminal (POSIX): where a
 // user types the input and reads the output.
 bool is_console_or_terminal(NativeStream s);
+bool is_console_or_terminal(StandardStream which);
 
 // One write: how many bytes went out (at least one), or nothing on failure.
 // An interrupted call is retried.
