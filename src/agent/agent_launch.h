@@ -4,8 +4,10 @@
 #include <expected>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
+#include "platform/os.h"
 #include "platform/os_error.h"
 #include "platform/process.h"
 
@@ -16,6 +18,12 @@ inline constexpr std::string_view kBundleIdVar = "WAYVANE_APP_BUNDLE_ID";
 inline constexpr std::string_view kSupervisedVar = "WAYVANE_SUPERVISED";
 // The companion phone app's identifier, used when the host's environment has none.
 inline constexpr std::string_view kBuiltInBundleId = "com.wayvane.companion";
+
+inline const std::string kAgentFileName = "wayvane-gps-agent" + std::string(kExeSuffix);
+// How a user of this platform's shell points the host at a development build.
+inline const std::string kAgentPathHint =
+    kIsWindows ? "  $env:" + std::string(kAgentPathVar) + " = \"...\\target\\debug\\" + kAgentFileName + "\""
+               : "  export " + std::string(kAgentPathVar) + "=\".../" + kAgentFileName + "\"";
 
 // WAYVANE_AGENT_PATH when it is set (and then only that), else the agent file
 // beside the running executable; nothing unless the path names an existing

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "agent/agent_launch.h"
 #include "agent/agent_supervisor.h"
-#include "platform/os.h"
 
 namespace wv {
 

@@ -1,7 +1,7 @@
 // How a console read is taken, decided apart from the call so that it runs on
 // both platforms: Wine cuts no console read off with Ctrl+C as Windows does.
 
-#include "platform/console_read.h"
+#include "platform/detail/console_read.h"
 
 #include <gtest/gtest.h>
 

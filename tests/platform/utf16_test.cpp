@@ -1,7 +1,7 @@
 // UTF-16 is what every Win32 text call takes and gives back; these run on
 // both platforms, so a fault shows natively before it shows under Wine.
 
-#include "platform/utf16.h"
+#include "platform/detail/utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +21,7 @@ TEST(Utf16Test, Utf8ToUtf16KeepsEveryScalarAndReplacesEachBadByte) {
       {"plain", u"plain"},
       {"Ana\xE2\x80\x99s \xE2\x80\x94 \xE2\x80\xA6", u"Ana\u2019s \u2014 \u2026"},
       {"\xF0\x9F\x93\x8D pin", u"\U0001F4CD pin"},                   // a surrogate pair
+      {"\xEF\xBF\xBF\xF0\x90\x80\x80", u"\uFFFF\U00010000"},  // the last of the BMP, the first past it
       {"a\xFF" "b", u"a\uFFFDb"},                                   // a byte that starts nothing
       {"\xE2\x80", u"\uFFFD\uFFFD"},                                // cut short at the end
       {"\xC0\xAF", u"\uFFFD\uFFFD"},                                // overlong '/'
@@ -39,6 +40,7 @@ TEST(Utf16Test, Utf16ToUtf8ReplacesOnlyUnpairedSurrogates) {
       {u"", ""},
       {u"Caf\u00E9", "Caf\xC3\xA9"},
       {u"\U0001F4CD", "\xF0\x9F\x93\x8D"},
+      {u"\uFFFF\U00010000", "\xEF\xBF\xBF\xF0\x90\x80\x80"},  // the last of the BMP, the first past it
       {std::u16string{u'a', 0xD83D}, "a\xEF\xBF\xBD"},             // high half at the end
       {std::u16string{0xD83D, u'a'}, "\xEF\xBF\xBD" "a"},           // high half, then no low
       {std::u16string{0xDCCD, 0xD83D}, "\xEF\xBF\xBD\xEF\xBF\xBD"}, // the halves reversed

@@ -2,7 +2,7 @@
 // calls so that it runs on both platforms: neither Wine nor this machine has
 // a ReFS volume, where the 64-bit index repeats.
 
-#include "platform/windows_file_id.h"
+#include "platform/detail/windows_file_id.h"
 
 #include <gtest/gtest.h>
 

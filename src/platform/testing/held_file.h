@@ -3,10 +3,11 @@
 // way the agent holds one while it rewrites it, and a FIFO where a file is
 // expected.
 
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string_view>
+
+#include "platform/detail/stream_io.h"
 
 namespace wv {
 
@@ -17,18 +18,12 @@ class HeldWriter {
   // read, write and delete access.
   static std::optional<HeldWriter> open(const std::filesystem::path& p);
 
-  HeldWriter(HeldWriter&& other) noexcept;
-  HeldWriter& operator=(HeldWriter&&) = delete;
-  HeldWriter(const HeldWriter&) = delete;
-  HeldWriter& operator=(const HeldWriter&) = delete;
-  ~HeldWriter();
-
   // Writes all of `bytes` through the open handle.
-  bool write(std::string_view bytes);
+  bool write(std::string_view bytes) { return detail::write_all(file_.get(), bytes); }
 
  private:
-  explicit HeldWriter(std::intptr_t native) : native_(native) {}
-  std::intptr_t native_;  // a file descriptor, or a HANDLE
+  explicit HeldWriter(detail::NativeStream file) : file_(file) {}
+  detail::UniqueStream file_;
 };
 
 // Creates a FIFO at `p`. Always false on Windows, which has none.

@@ -5,11 +5,11 @@
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/detail/stream_io.h"
 #include "platform/process.h"
 
 namespace wv {
@@ -74,21 +74,16 @@ class ReapHold {
 class InheritablePipe {
  public:
   InheritablePipe();
-  ~InheritablePipe();
-  InheritablePipe(const InheritablePipe&) = delete;
-  InheritablePipe& operator=(const InheritablePipe&) = delete;
 
   // False when the pipe could not be made.
-  bool is_open() const;
-  void close_write_end();
+  bool is_open() const { return static_cast<bool>(read_end_); }
+  void close_write_end() { write_end_.reset(); }
   // True once every holder of the write end has closed it, false if that
   // does not happen within `timeout`.
   bool wait_for_end(std::chrono::milliseconds timeout);
 
-  struct Impl;
-
  private:
-  std::unique_ptr<Impl> impl_;
+  detail::UniqueStream read_end_, write_end_;
 };
 
 }  // namespace wv

@@ -1,0 +1,24 @@
+#include "platform/env.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/detail/process_shared.h"
+
+extern char** environ;
+
+namespace wv {
+
+std::optional<NativeString> get_env(std::string_view name) {
+  const char* value = std::getenv(std::string(name).c_str());
+  if (value == nullptr) return std::nullopt;
+  return NativeString(value);
+}
+
+std::vector<NativeString> detail::environment_entries() {
+  std::vector<NativeString> out;
+  for (char** e = environ; e != nullptr && *e != nullptr; ++e) out.emplace_back(*e);
+  return out;
+}
+
+}  // namespace wv

@@ -1,0 +1,36 @@
+#include "platform/env.h"
+
+#include <windows.h>
+
+#include <limits>
+
+#include "platform/detail/grow_buffer.h"
+#include "platform/detail/process_shared.h"
+
+namespace wv {
+
+std::optional<NativeString> get_env(std::string_view name) {
+  std::wstring key = native_from_utf8(name);
+  bool missing = false;
+  auto value = detail::fill_growing<wchar_t>(64, std::numeric_limits<DWORD>::max(),
+                                             [&](wchar_t* data, std::size_t size) -> std::optional<std::size_t> {
+    SetLastError(ERROR_SUCCESS);
+    DWORD length = GetEnvironmentVariableW(key.c_str(), data, static_cast<DWORD>(size));
+    // Zero is both "not set" and "set to the empty string"; the last error tells them apart.
+    missing = length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND;
+    return length;
+  });
+  if (missing) return std::nullopt;
+  return value;
+}
+
+std::vector<NativeString> detail::environment_entries() {
+  std::vector<NativeString> out;
+  if (wchar_t* block = GetEnvironmentStringsW()) {
+    for (const wchar_t* p = block; *p != L'\0'; p += wcslen(p) + 1) out.emplace_back(p);
+    FreeEnvironmentStringsW(block);
+  }
+  return out;
+}
+
+}  // namespace wv

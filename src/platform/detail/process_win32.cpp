@@ -1,0 +1,337 @@
+#include "platform/process.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+#include <future>
+#include <initializer_list>
+
+#include "platform/detail/console_relay_win32.h"
+#include "platform/detail/file_open_win32.h"
+#include "platform/detail/process_shared.h"
+#include "platform/detail/unique_handle.h"
+
+namespace wv {
+namespace {
+
+DWORD wait_millis(Duration d) {
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(d.to_chrono()).count();
+  return static_cast<DWORD>(std::clamp<decltype(ms)>(ms, 0, INFINITE - 1));
+}
+
+struct Win32Child final : ChildProcess::Impl {
+  UniqueHandle process;
+  UniqueHandle thread;
+  UniqueHandle job;  // none where the process could not be given a job of its own
+  std::optional<std::future<void>> relay;
+
+  void mark_ended(bool reaped) {
+    ended = true;
+    DWORD code = 0;
+    if (reaped && GetExitCodeProcess(process.get(), &code)) exit_code = static_cast<int>(code);
+    // The child's last words go to the console before whatever we write next.
+    // Bounded: a process it started may still hold the pipe open.
+    if (relay) relay->wait_for(std::chrono::seconds(1));
+    relay.reset();
+  }
+};
+
+Win32Child& win32(const std::unique_ptr<ChildProcess::Impl>& impl) { return static_cast<Win32Child&>(*impl); }
+
+}  // namespace
+
+bool ChildProcess::has_ended() {
+  if (!impl_ || impl_->ended) return true;
+  Win32Child& child = win32(impl_);
+  DWORD r = WaitForSingleObject(child.process.get(), 0);
+  if (r == WAIT_TIMEOUT) return false;
+  child.mark_ended(r == WAIT_OBJECT_0);  // a failed wait counts as an ended process
+  return true;
+}
+
+void ChildProcess::terminate_and_wait() {
+  if (!impl_ || impl_->ended) return;
+  Win32Child& child = win32(impl_);
+  // The job holds whatever the child started, and they go with it.
+  if (!child.job || !TerminateJobObject(child.job.get(), 1)) TerminateProcess(child.process.get(), 1);
+  DWORD r = WaitForSingleObject(child.process.get(), wait_millis(kForcedEndWait));
+  if (r != WAIT_TIMEOUT) {
+    child.mark_ended(r == WAIT_OBJECT_0);
+    return;
+  }
+  // Given up on. The relay copies whatever it still writes until it goes,
+  // on a thread that needs nothing of ours.
+  child.ended = true;
+  child.relay.reset();
+}
+
+namespace {
+
+// Quotes one argument so that the child's command-line parser gives it back
+// unchanged: backslashes are literal except before a double quote.
+void append_quoted(std::wstring& line, const std::wstring& arg, bool force) {
+  if (!force && !arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) {
+    line += arg;
+    return;
+  }
+  line += L'"';
+  std::size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == L'"') backslashes = backslashes * 2 + 1;
+    line.append(backslashes, L'\\');
+    backslashes = 0;
+    line += c;
+  }
+  line.append(backslashes * 2, L'\\');
+  line += L'"';
+}
+
+// Windows compares the names case-insensitively, and CreateProcessW wants
+// the block sorted by them (Microsoft Learn, "Changing Environment
+// Variables").
+int compare_names(detail::NativeStringView a, detail::NativeStringView b) {
+  int r = CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE);
+  return r == CSTR_LESS_THAN ? -1 : r == CSTR_EQUAL ? 0 : 1;
+}
+
+// The parent's environment with the request's variables added, replaced or
+// removed, as the double-NUL-terminated block that CreateProcessW expects.
+std::wstring environment_block(const SpawnRequest& request) {
+  std::vector<std::wstring> entries =
+      detail::merge_environment(detail::environment_entries(), request.env, &compare_names, true);
+  std::wstring out;
+  for (const auto& e : entries) {
+    out += e;
+    out += L'\0';
+  }
+  if (entries.empty()) out += L'\0';
+  out += L'\0';
+  return out;
+}
+
+struct OsPipe {
+  UniqueHandle read, write;
+};
+
+std::expected<OsPipe, OsError> make_pipe(DWORD buffer_bytes = 0) {
+  HANDLE r = nullptr, w = nullptr;
+  if (!CreatePipe(&r, &w, nullptr, buffer_bytes)) return std::unexpected(last_os_error());
+  return OsPipe{UniqueHandle(r), UniqueHandle(w)};
+}
+
+std::expected<void, OsError> make_inheritable(const UniqueHandle& h) {
+  if (!SetHandleInformation(h.get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) {
+    return std::unexpected(last_os_error());
+  }
+  return {};
+}
+
+HANDLE own_stream(DWORD std_handle) {
+  HANDLE own = GetStdHandle(std_handle);
+  return own == INVALID_HANDLE_VALUE ? nullptr : own;
+}
+
+// What the child gets as one of its output streams.
+struct ChildOutput {
+  UniqueHandle child_end;   // an inheritable handle made for it, or none
+  UniqueHandle parent_end;  // StdioMode::Pipe: the end we read
+  bool relayed = false;     // our console: the relay pipe stands in (see below)
+};
+
+std::expected<ChildOutput, OsError> prepare_output(const StdioTarget& target, DWORD std_handle) {
+  ChildOutput o;
+  if (target.mode == StdioMode::Pipe) {
+    auto p = make_pipe();
+    if (!p) return std::unexpected(p.error());
+    o.parent_end = std::move(p->read);
+    o.child_end = std::move(p->write);
+    if (auto r = make_inheritable(o.child_end); !r) return std::unexpected(r.error());
+  } else if (target.mode == StdioMode::File) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    o.child_end = UniqueHandle(CreateFileW(target.file.c_str(), GENERIC_WRITE,
+                                           kShareAll, &sa,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!o.child_end) return std::unexpected(last_os_error());
+  } else if (HANDLE own = own_stream(std_handle); own && detail::is_console_or_terminal(detail::as_stream(own))) {
+    o.relayed = true;
+  } else if (own != nullptr) {
+    // Our own pipe or file, passed as an inheritable duplicate that is closed
+    // again after the launch. A parent without the stream passes none.
+    HANDLE dup = nullptr;
+    if (DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &dup, 0, TRUE, DUPLICATE_SAME_ACCESS)) {
+      o.child_end = UniqueHandle(dup);
+    }
+  }
+  return o;
+}
+
+// The pipe that stands in for our console. One for both streams, so the
+// child's output and errors keep their order, as on a console. It is large,
+// and the child holds a reading end of its own, not inheritable further: once
+// we are gone (Ctrl+C, the window closed, killed), nobody reads, yet the
+// child's writes neither fail, as on a broken pipe, nor block until it has
+// written a megabyte, so it can still clear up and exit.
+constexpr DWORD kRelayPipeBytes = 1u << 20;
+
+struct Relay {
+  OsPipe pipe;
+  HANDLE console = nullptr;  // ours, where the copy goes
+};
+
+std::expected<std::optional<Relay>, OsError> prepare_relay(const ChildOutput& out, const ChildOutput& err) {
+  if (!out.relayed && !err.relayed) return std::nullopt;
+  auto p = make_pipe(kRelayPipeBytes);
+  if (!p) return std::unexpected(p.error());
+  if (auto r = make_inheritable(p->write); !r) return std::unexpected(r.error());
+  return Relay{std::move(*p), own_stream(out.relayed ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE)};
+}
+
+// The attribute list that makes the child inherit the given handles and no
+// other, whatever else of ours is inheritable (a launcher's pipe, say)
+// (PROC_THREAD_ATTRIBUTE_HANDLE_LIST, Microsoft Learn,
+// "UpdateProcThreadAttribute function"). Stays in place: the list points
+// into it.
+class InheritOnly {
+ public:
+  explicit InheritOnly(std::initializer_list<HANDLE> handles) {
+    // A null entry would empty the list, and a repeated one fails the launch.
+    for (HANDLE h : handles) {
+      if (h != nullptr && std::find(handles_.begin(), handles_.end(), h) == handles_.end()) handles_.push_back(h);
+    }
+  }
+  ~InheritOnly() {
+    if (ready_) DeleteProcThreadAttributeList(list());
+  }
+  InheritOnly(const InheritOnly&) = delete;
+  InheritOnly& operator=(const InheritOnly&) = delete;
+
+  std::expected<void, OsError> prepare() {
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    storage_.resize(size);
+    if (!InitializeProcThreadAttributeList(list(), 1, 0, &size)) return std::unexpected(last_os_error());
+    ready_ = true;
+    if (!UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                   handles_.size() * sizeof(HANDLE), nullptr, nullptr)) {
+      return std::unexpected(last_os_error());
+    }
+    return {};
+  }
+
+  LPPROC_THREAD_ATTRIBUTE_LIST list() { return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data()); }
+
+ private:
+  std::vector<HANDLE> handles_;
+  std::vector<std::byte> storage_;
+  bool ready_ = false;
+};
+
+// A job of the child's own, so that a forced end reaches every process it
+// started. Closing the job does not end them: when we die, the child must
+// stay free to finish on its own. Where the child cannot have one (jobs nest
+// only from Windows 8 on, Microsoft Learn, "Nested Jobs"; and a job we run
+// in may forbid it), it goes without
+// and a forced end reaches it alone, rather than the launch failing.
+//
+// A process of the job that dies of an unhandled exception ends at once
+// (JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION, Microsoft Learn,
+// "JOBOBJECT_BASIC_LIMIT_INFORMATION structure"), even one that asked for
+// the default error mode back: its crash dialog would otherwise keep it
+// alive, our exit check would see it running and nothing would relaunch it.
+// A job whose limit cannot be set is still a job.
+UniqueHandle job_of_its_own(HANDLE process) {
+  UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
+  if (!job) return {};
+  JOBOBJECT_BASIC_LIMIT_INFORMATION limits{};
+  limits.LimitFlags = JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+  SetInformationJobObject(job.get(), JobObjectBasicLimitInformation, &limits, sizeof limits);
+  if (!AssignProcessToJobObject(job.get(), process)) return {};
+  return job;
+}
+
+// A child stopped before its first instruction, ended for a launch that failed
+// after it was created. Waited for only once it is ending, and no longer than
+// a forced end waits: a suspended child that could not be terminated never
+// ends, and one that can may still be held by I/O, as any forced end.
+std::unexpected<OsError> abandon(const UniqueHandle& process, OsError error) {
+  if (TerminateProcess(process.get(), 1)) WaitForSingleObject(process.get(), wait_millis(kForcedEndWait));
+  return std::unexpected(std::move(error));
+}
+
+}  // namespace
+
+std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request) {
+  auto stdin_pipe = make_pipe();
+  if (!stdin_pipe) return std::unexpected(stdin_pipe.error());
+  // Only the child's end is inheritable; ours stays private to this process.
+  if (auto r = make_inheritable(stdin_pipe->read); !r) return std::unexpected(r.error());
+  auto out = prepare_output(request.out, STD_OUTPUT_HANDLE);
+  if (!out) return std::unexpected(out.error());
+  auto err = prepare_output(request.err, STD_ERROR_HANDLE);
+  if (!err) return std::unexpected(err.error());
+  auto relay = prepare_relay(*out, *err);
+  if (!relay) return std::unexpected(relay.error());
+
+  STARTUPINFOEXW si{};
+  si.StartupInfo.cb = sizeof si;
+  si.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+  si.StartupInfo.hStdInput = stdin_pipe->read.get();
+  si.StartupInfo.hStdOutput = out->relayed ? (*relay)->pipe.write.get() : out->child_end.get();
+  si.StartupInfo.hStdError = err->relayed ? (*relay)->pipe.write.get() : err->child_end.get();
+  InheritOnly inherit{si.StartupInfo.hStdInput, si.StartupInfo.hStdOutput, si.StartupInfo.hStdError};
+  if (auto r = inherit.prepare(); !r) return std::unexpected(r.error());
+  si.lpAttributeList = inherit.list();
+
+  std::wstring command_line;
+  append_quoted(command_line, request.program.native(), true);
+  for (const auto& arg : request.args) {
+    command_line += L' ';
+    append_quoted(command_line, arg, false);
+  }
+  std::wstring env = environment_block(request);
+
+  // Suspended until it is in its job and holds its end of the relay pipe:
+  // nothing it starts may escape the job, and none of its writes may meet a
+  // pipe whose reader has gone.
+  // A long program path is passed in a form CreateProcessW takes; the
+  // command line keeps the path as given. CREATE_NO_WINDOW: a console
+  // process without a console window (Microsoft Learn, "Process Creation
+  // Flags").
+  const std::wstring program = program_path_form(request.program.native());
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
+                      CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT,
+                      env.data(), nullptr, &si.StartupInfo, &pi)) {
+    return std::unexpected(last_os_error());
+  }
+  auto child = std::make_unique<Win32Child>();
+  child->process = UniqueHandle(pi.hProcess);
+  child->thread = UniqueHandle(pi.hThread);
+  child->pid = static_cast<long>(pi.dwProcessId);
+  child->job = job_of_its_own(child->process.get());
+
+  if (*relay) {
+    HANDLE childs_copy = nullptr;  // never used by us: it lives in the child's handle table
+    if (!DuplicateHandle(GetCurrentProcess(), (*relay)->pipe.read.get(), child->process.get(), &childs_copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+      return abandon(child->process, last_os_error());
+    }
+    auto copying = detail::start_console_relay(std::move((*relay)->pipe.read), (*relay)->console);
+    if (!copying) return abandon(child->process, copying.error());
+    child->relay = std::move(*copying);
+  }
+  if (ResumeThread(child->thread.get()) == static_cast<DWORD>(-1)) return abandon(child->process, last_os_error());
+
+  // The child's ends, the relay's write end and the duplicates of our streams
+  // close here, on return.
+  auto ours = [](UniqueHandle& h) { return detail::UniqueStream(detail::as_stream(h.release())); };
+  return detail::spawned(std::move(child), ours(stdin_pipe->write), ours(out->parent_end), ours(err->parent_end));
+}
+
+}  // namespace wv

@@ -1,0 +1,52 @@
+#include "platform/thread.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/text.h"
+#include "platform/detail/unique_handle.h"
+
+namespace wv {
+namespace {
+
+DWORD WINAPI run(void* arg) {
+  std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(arg));
+  (*body)();
+  return 0;
+}
+
+// SetThreadDescription exists from Windows 10 1607 on; older systems and Wine
+// may lack it, and a thread without a name is still a thread.
+void name_thread(HANDLE thread, std::string_view name) {
+  using SetDescriptionFn = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  if (kernel32 == nullptr) return;
+  FARPROC proc = GetProcAddress(kernel32, "SetThreadDescription");
+  if (proc == nullptr) return;
+  auto set_description = reinterpret_cast<SetDescriptionFn>(reinterpret_cast<void*>(proc));
+  set_description(thread, native_from_utf8(name).c_str());
+}
+
+}  // namespace
+
+bool start_detached_thread(std::string_view name, std::function<void()> body) {
+  auto owned = std::make_unique<std::function<void()>>(std::move(body));
+  // Created suspended so that it carries its name before it runs.
+  UniqueHandle thread(CreateThread(nullptr, 0, &run, owned.get(), CREATE_SUSPENDED, nullptr));
+  if (!thread) return false;
+  name_thread(thread.get(), name);
+  // ResumeThread returns (DWORD)-1 on failure (Microsoft Learn, "ResumeThread
+  // function"): the thread is still suspended and has never run.
+  if (ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+    // Ended before its first instruction it never touches `body`, which is
+    // then ours to free; one that cannot be ended keeps it, since it might
+    // yet run.
+    if (!TerminateThread(thread.get(), 1)) owned.release();
+    return false;
+  }
+  owned.release();  // the thread owns it now
+  return true;      // closing our handle detaches the thread
+}
+
+}  // namespace wv

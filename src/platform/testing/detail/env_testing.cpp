@@ -1,0 +1,13 @@
+#include "platform/testing/env_testing.h"
+
+#include "platform/detail/process_shared.h"
+
+namespace wv {
+
+std::vector<std::string> environment_entries() {
+  std::vector<std::string> out;
+  for (const NativeString& entry : detail::environment_entries()) out.push_back(native_to_utf8_lossy(entry));
+  return out;
+}
+
+}  // namespace wv
