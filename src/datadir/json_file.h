@@ -18,7 +18,7 @@ namespace wv {
 // amount: the JSON library's error message, after a long run of white space,
 // costs some forty times the run, so a file at the cap can cost some 20 MiB
 // while it is decoded.
-inline constexpr std::size_t kMaxPublishedFileBytes = 512 * 1024;
+inline constexpr std::size_t kMaxPublishedFileBytes = std::size_t{512} * 1024;
 
 // What one poll reads at most, the index included: some 4,000 real status
 // files. It bounds what a poll keeps and shows (the snapshot, and a screen of
@@ -26,7 +26,7 @@ inline constexpr std::size_t kMaxPublishedFileBytes = 512 * 1024;
 // how long a directory full of large files, or one large file listed many
 // times, keeps the stop waiting. With the cap above, the host's peak resident
 // memory stays under 64 MiB whatever the directory holds.
-inline constexpr std::size_t kPollReadBytes = 4 * 1024 * 1024;
+inline constexpr std::size_t kPollReadBytes = std::size_t{4} * 1024 * 1024;
 
 // What every file a poll opens, or fails to open, takes of that ceiling at
 // least: a real status file's size. Otherwise an index listing millions of

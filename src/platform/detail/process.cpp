@@ -1,6 +1,8 @@
 #include "platform/process.h"
 
 #include <algorithm>
+#include <iterator>
+#include <list>
 
 #include "platform/detail/process_shared.h"
 
@@ -56,9 +58,11 @@ std::vector<NativeString> merge_environment(std::vector<NativeString> entries, c
     if (value) entries.push_back(name + kEquals + *value);
   }
   if (sort) {
-    std::stable_sort(entries.begin(), entries.end(), [&](const NativeString& a, const NativeString& b) {
-      return order(entry_name(a), entry_name(b)) < 0;
-    });
+    // std::list::sort is stable ([list.ops]); libstdc++ 12's stable_sort
+    // calls its own deprecated get_temporary_buffer, which clang warns of.
+    std::list<NativeString> sorted(std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+    sorted.sort([&](const NativeString& a, const NativeString& b) { return order(entry_name(a), entry_name(b)) < 0; });
+    entries.assign(std::make_move_iterator(sorted.begin()), std::make_move_iterator(sorted.end()));
   }
   return entries;
 }

@@ -121,6 +121,7 @@ std::expected<ChildStdio, OsError> prepare_output(const StdioTarget& target) {
 // The argv or envp that posix_spawn() takes: pointers into `words`, then null.
 std::vector<char*> c_array(std::vector<std::string>& words) {
   std::vector<char*> out;
+  out.reserve(words.size() + 1);
   for (auto& w : words) out.push_back(w.data());
   out.push_back(nullptr);
   return out;

@@ -24,7 +24,7 @@ bool start_detached_thread(std::string_view name, std::function<void()> body) {
   // A name is at most 16 bytes with its NUL, or the call fails
   // (glibc 2.12; pthread_setname_np(3)).
   pthread_setname_np(thread, std::string(name.substr(0, 15)).c_str());
-  pthread_detach(thread);
+  (void)pthread_detach(thread);
   return true;
 }
 

@@ -100,6 +100,7 @@ std::optional<long> start_plain_child(const std::filesystem::path& program, cons
   std::vector<std::string> words{program.native()};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (auto& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
   pid_t pid = -1;
