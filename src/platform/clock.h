@@ -22,7 +22,11 @@ inline Duration elapsed_since(MonotonicInstant since) {
 void sleep_for(Duration d);
 
 // Wall-clock time in whole seconds since 1970-01-01 00:00:00 UTC, fraction
-// dropped; 0 when the clock reads a time before 1970.
-std::uint64_t now_unix_secs();
+// dropped; 0 when the clock reads a time before 1970. The system clock's
+// epoch is that one from C++20 on.
+inline std::uint64_t now_unix_secs() {
+  auto secs = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+  return secs < 0 ? 0 : static_cast<std::uint64_t>(secs);
+}
 
 }  // namespace wv

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/detail/stream_io.h"
 #include "platform/duration.h"
 #include "platform/os_error.h"
 #include "platform/text.h"
@@ -25,36 +26,36 @@ namespace wv {
 // The parent's end of a pipe, either direction.
 class PipeEnd {
  public:
-  PipeEnd();
-  ~PipeEnd();
-  PipeEnd(PipeEnd&&) noexcept;
-  PipeEnd& operator=(PipeEnd&&) noexcept;
-  PipeEnd(const PipeEnd&) = delete;
-  PipeEnd& operator=(const PipeEnd&) = delete;
+  PipeEnd() = default;
+  explicit PipeEnd(detail::UniqueStream stream) : stream_(std::move(stream)) {}
 
-  bool is_open() const;
-  void close();
+  bool is_open() const { return static_cast<bool>(stream_); }
+  void close() { stream_.reset(); }
   // Writes all of `bytes`; false on any failure.
   bool write_all(std::string_view bytes);
   // Reads what is available, blocking until something is: the byte count,
   // 0 at the end, nothing on an error.
   std::optional<std::size_t> read_some(char* buffer, std::size_t size);
 
-  struct Impl;
-  explicit PipeEnd(std::unique_ptr<Impl> impl);
-
  private:
-  std::unique_ptr<Impl> impl_;
+  detail::UniqueStream stream_;
 };
 
+// Destroying one never ends or waits for the process: only the stop protocol
+// may. A POSIX child that was never reaped stays a zombie until the parent
+// exits.
 class ChildProcess {
  public:
-  ChildProcess();
-  ~ChildProcess();
-  ChildProcess(ChildProcess&&) noexcept;
-  ChildProcess& operator=(ChildProcess&&) noexcept;
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
+  // Each platform derives its own, which holds what it waits for the process by.
+  struct Impl {
+    virtual ~Impl() = default;
+    long pid = -1;
+    bool ended = false;  // reaped, or given up on: never waited for or signalled again
+    std::optional<int> exit_code;
+  };
+
+  ChildProcess() = default;
+  explicit ChildProcess(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
   // Non-blocking: has the process ended? An ended process is reaped. A failed
   // check counts as ended, and a process once reported ended is never signalled.
@@ -68,11 +69,8 @@ class ChildProcess {
   void terminate_and_wait();
   // The exit code once the process has been reaped. On POSIX a death by
   // signal N reads as 128 + N.
-  std::optional<int> exit_code() const;
-  long id() const;
-
-  struct Impl;
-  explicit ChildProcess(std::unique_ptr<Impl> impl);
+  std::optional<int> exit_code() const { return impl_ ? impl_->exit_code : std::nullopt; }
+  long id() const { return impl_ ? impl_->pid : -1; }
 
  private:
   std::unique_ptr<Impl> impl_;
@@ -98,7 +96,6 @@ struct StdioTarget {
   StdioMode mode = StdioMode::Inherit;
   std::filesystem::path file;  // for File: created or truncated, written by the child
 
-  static StdioTarget inherit() { return {}; }
   static StdioTarget pipe() { return {StdioMode::Pipe, {}}; }
   static StdioTarget to_file(std::filesystem::path p) { return {StdioMode::File, std::move(p)}; }
 };

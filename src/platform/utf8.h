@@ -28,13 +28,8 @@ void for_each_scalar(std::string_view text, F&& f) {
   while (pos < text.size()) {
     char32_t c = 0;
     std::size_t n = utf8_sequence_length(text, pos, &c);
-    if (n == 0) {
-      f(kReplacementChar);
-      pos += 1;
-    } else {
-      f(c);
-      pos += n;
-    }
+    f(n == 0 ? kReplacementChar : c);
+    pos += n == 0 ? 1 : n;
   }
 }
 

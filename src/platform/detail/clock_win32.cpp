@@ -14,15 +14,4 @@ void sleep_for(Duration d) {
   }
 }
 
-std::uint64_t now_unix_secs() {
-  FILETIME ft{};
-  GetSystemTimePreciseAsFileTime(&ft);
-  // FILETIME counts 100 ns ticks since 1601-01-01.
-  constexpr std::uint64_t ticks_per_sec = 10'000'000;
-  constexpr std::uint64_t unix_epoch_secs = 11'644'473'600;
-  std::uint64_t ticks = (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-  std::uint64_t secs = ticks / ticks_per_sec;
-  return secs < unix_epoch_secs ? 0 : secs - unix_epoch_secs;
-}
-
 }  // namespace wv

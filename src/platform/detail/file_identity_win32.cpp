@@ -21,11 +21,10 @@ std::optional<detail::WindowsFileId> file_id(const std::filesystem::path& p) {
   // 128-bit identifier is.
   FILE_ID_INFO info128{};
   if (GetFileInformationByHandleEx(h.get(), FileIdInfo, &info128, sizeof info128)) {
-    detail::WindowsFileId::Id128 id128;
+    auto& id128 = id.id128.emplace();
     id128.volume = info128.VolumeSerialNumber;
     static_assert(sizeof info128.FileId.Identifier == sizeof id128.id);
     std::memcpy(id128.id.data(), info128.FileId.Identifier, id128.id.size());
-    id.id128 = id128;
   }
   // Asked for even where the 128-bit one was given: the comparison needs it
   // whenever the other file has none.

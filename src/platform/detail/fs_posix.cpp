@@ -52,11 +52,8 @@ std::expected<std::uint64_t, ReadFailure> regular_file_size(const File& file) {
 }
 
 std::expected<std::size_t, ReadFailure> read_some(const File& file, char* buffer, std::size_t size) {
-  for (;;) {
-    ssize_t n = ::read(static_cast<int>(file.get()), buffer, size);
-    if (n >= 0) return static_cast<std::size_t>(n);
-    if (errno != EINTR) return std::unexpected(ReadFailure::Io);
-  }
+  if (std::optional<std::size_t> n = detail::read_some(file.get(), buffer, size)) return *n;
+  return std::unexpected(ReadFailure::Io);
 }
 
 }  // namespace fs_system

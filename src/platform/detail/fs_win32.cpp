@@ -36,13 +36,8 @@ std::optional<std::filesystem::path> temp_dir() {
   // GetTempPath2W exists from Windows 11 and Server 2022 on; older systems
   // (and Wine 8) only have GetTempPathW. Either returns at most MAX_PATH + 1
   // characters (Microsoft Learn, "GetTempPath2W function").
-  using GetTempPathFn = DWORD(WINAPI*)(DWORD, LPWSTR);
-  GetTempPathFn get_temp_path = &GetTempPathW;
-  if (HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll")) {
-    if (FARPROC proc = GetProcAddress(kernel32, "GetTempPath2W")) {
-      get_temp_path = reinterpret_cast<GetTempPathFn>(reinterpret_cast<void*>(proc));
-    }
-  }
+  auto get_temp_path = detail::kernel32_function<DWORD(WINAPI*)(DWORD, LPWSTR)>("GetTempPath2W");
+  if (get_temp_path == nullptr) get_temp_path = &GetTempPathW;
   auto path = detail::fill_growing<wchar_t>(MAX_PATH + 2, MAX_PATH + 2, [&](wchar_t* data, std::size_t size) {
     return detail::unless_zero(get_temp_path(static_cast<DWORD>(size), data));
   });

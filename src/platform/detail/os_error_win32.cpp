@@ -16,10 +16,7 @@ OsError os_error_from_code(long code) {
   std::wstring message;
   if (length != 0 && buffer != nullptr) message.assign(buffer, length);
   if (buffer != nullptr) LocalFree(buffer);
-  while (!message.empty() && (message.back() == L' ' || message.back() == L'\r' ||
-                              message.back() == L'\n' || message.back() == L'\t')) {
-    message.pop_back();
-  }
+  message.erase(message.find_last_not_of(L" \r\n\t") + 1);  // npos + 1: all of it
   if (message.empty()) message = L"unknown error";
   return OsError{code, native_to_utf8_lossy(message)};
 }

@@ -133,10 +133,11 @@ int compare_names(detail::NativeStringView a, detail::NativeStringView b) { retu
 struct SpawnSetup {
   posix_spawn_file_actions_t actions;
   posix_spawnattr_t attr;
-  bool actions_ready = false, attr_ready = false;
+  int actions_rc = posix_spawn_file_actions_init(&actions);
+  int attr_rc = actions_rc == 0 ? posix_spawnattr_init(&attr) : actions_rc;  // the first failure
   ~SpawnSetup() {
-    if (actions_ready) posix_spawn_file_actions_destroy(&actions);
-    if (attr_ready) posix_spawnattr_destroy(&attr);
+    if (actions_rc == 0) posix_spawn_file_actions_destroy(&actions);
+    if (attr_rc == 0) posix_spawnattr_destroy(&attr);
   }
 };
 
@@ -151,12 +152,8 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   if (!err) return std::unexpected(err.error());
 
   SpawnSetup setup;
-  int rc = posix_spawn_file_actions_init(&setup.actions);
+  int rc = setup.attr_rc;
   if (rc != 0) return std::unexpected(os_error_from_code(rc));
-  setup.actions_ready = true;
-  rc = posix_spawnattr_init(&setup.attr);
-  if (rc != 0) return std::unexpected(os_error_from_code(rc));
-  setup.attr_ready = true;
 
   // dup2 clears close-on-exec on the copy, so the child keeps exactly its
   // three standard streams. Every descriptor we open is close-on-exec, but
@@ -189,9 +186,7 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   // nohup's ignored SIGHUP is left as it is: that was asked for.
   sigset_t defaults;
   sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  sigaddset(&defaults, SIGCHLD);
-  sigaddset(&defaults, SIGINT);
+  for (int signal : {SIGPIPE, SIGCHLD, SIGINT}) sigaddset(&defaults, signal);
   sigset_t no_mask;
   sigemptyset(&no_mask);
   rc = posix_spawnattr_setsigdefault(&setup.attr, &defaults);
@@ -213,8 +208,8 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   auto child = std::make_unique<ChildProcess::Impl>();
   child->pid = pid;
   // The child's ends (stdin read end, output write ends) close here, on return.
-  return detail::spawned(std::move(child), std::move(stdin_pipe->second), std::move(out->parent_end),
-                         std::move(err->parent_end));
+  return SpawnedProcess{ChildProcess(std::move(child)), PipeEnd(std::move(stdin_pipe->second)),
+                        PipeEnd(std::move(out->parent_end)), PipeEnd(std::move(err->parent_end))};
 }
 
 }  // namespace wv

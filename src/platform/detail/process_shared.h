@@ -1,27 +1,13 @@
 #pragma once
-// What both platforms' child processes share: the state the portable
-// accessors read, the environment a child starts with, and how a spawn hands
-// its streams over. Internal to the platform layer.
+// What both platforms' child processes share: the environment a child starts
+// with. Internal to the platform layer.
 
-#include <memory>
-#include <optional>
 #include <string_view>
 #include <vector>
 
-#include "platform/detail/stream_io.h"
 #include "platform/process.h"
 
-namespace wv {
-
-// Each platform derives its own, which holds what it waits for the process by.
-struct ChildProcess::Impl {
-  virtual ~Impl() = default;
-  long pid = -1;
-  bool ended = false;  // reaped, or given up on: never waited for or signalled again
-  std::optional<int> exit_code;
-};
-
-namespace detail {
+namespace wv::detail {
 
 using NativeStringView = std::basic_string_view<NativeString::value_type>;
 
@@ -36,10 +22,4 @@ using NameOrder = int (*)(NativeStringView a, NativeStringView b);
 std::vector<NativeString> merge_environment(std::vector<NativeString> entries, const decltype(SpawnRequest::env)& changes,
                                             NameOrder order, bool sort);
 
-// The parent's ends of a spawn, each closed when unused.
-SpawnedProcess spawned(std::unique_ptr<ChildProcess::Impl> child, UniqueStream stdin_writer,
-                       UniqueStream stdout_reader, UniqueStream stderr_reader);
-
-}  // namespace detail
-
-}  // namespace wv
+}  // namespace wv::detail

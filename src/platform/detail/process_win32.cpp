@@ -106,12 +106,9 @@ std::wstring environment_block(const SpawnRequest& request) {
   std::vector<std::wstring> entries =
       detail::merge_environment(detail::environment_entries(), request.env, &compare_names, true);
   std::wstring out;
-  for (const auto& e : entries) {
-    out += e;
-    out += L'\0';
-  }
-  if (entries.empty()) out += L'\0';
-  out += L'\0';
+  for (const auto& e : entries) (out += e) += L'\0';
+  // An empty block is two NULs as well.
+  out.append(entries.empty() ? 2 : 1, L'\0');
   return out;
 }
 
@@ -119,22 +116,18 @@ struct OsPipe {
   UniqueHandle read, write;
 };
 
-std::expected<OsPipe, OsError> make_pipe(DWORD buffer_bytes = 0) {
+enum class ChildEnd { Read, Write };
+
+// Only the child's end is inheritable; ours stays private to this process.
+std::expected<OsPipe, OsError> make_pipe(ChildEnd child_end, DWORD buffer_bytes = 0) {
   HANDLE r = nullptr, w = nullptr;
   if (!CreatePipe(&r, &w, nullptr, buffer_bytes)) return std::unexpected(last_os_error());
-  return OsPipe{UniqueHandle(r), UniqueHandle(w)};
-}
-
-std::expected<void, OsError> make_inheritable(const UniqueHandle& h) {
-  if (!SetHandleInformation(h.get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) {
+  OsPipe p{UniqueHandle(r), UniqueHandle(w)};
+  HANDLE inheritable = child_end == ChildEnd::Read ? r : w;
+  if (!SetHandleInformation(inheritable, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)) {
     return std::unexpected(last_os_error());
   }
-  return {};
-}
-
-HANDLE own_stream(DWORD std_handle) {
-  HANDLE own = GetStdHandle(std_handle);
-  return own == INVALID_HANDLE_VALUE ? nullptr : own;
+  return p;
 }
 
 // What the child gets as one of its output streams.
@@ -144,27 +137,27 @@ struct ChildOutput {
   bool relayed = false;     // our console: the relay pipe stands in (see below)
 };
 
-std::expected<ChildOutput, OsError> prepare_output(const StdioTarget& target, DWORD std_handle) {
+std::expected<ChildOutput, OsError> prepare_output(const StdioTarget& target, detail::StandardStream which) {
   ChildOutput o;
   if (target.mode == StdioMode::Pipe) {
-    auto p = make_pipe();
+    auto p = make_pipe(ChildEnd::Write);
     if (!p) return std::unexpected(p.error());
     o.parent_end = std::move(p->read);
     o.child_end = std::move(p->write);
-    if (auto r = make_inheritable(o.child_end); !r) return std::unexpected(r.error());
   } else if (target.mode == StdioMode::File) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     o.child_end = UniqueHandle(CreateFileW(target.file.c_str(), GENERIC_WRITE,
                                            kShareAll, &sa,
                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!o.child_end) return std::unexpected(last_os_error());
-  } else if (HANDLE own = own_stream(std_handle); own && detail::is_console_or_terminal(detail::as_stream(own))) {
+  } else if (auto own = detail::standard_stream(which); own && detail::is_console_or_terminal(*own)) {
     o.relayed = true;
-  } else if (own != nullptr) {
+  } else if (own) {
     // Our own pipe or file, passed as an inheritable duplicate that is closed
     // again after the launch. A parent without the stream passes none.
     HANDLE dup = nullptr;
-    if (DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &dup, 0, TRUE, DUPLICATE_SAME_ACCESS)) {
+    if (DuplicateHandle(GetCurrentProcess(), detail::as_handle(*own), GetCurrentProcess(), &dup, 0, TRUE,
+                        DUPLICATE_SAME_ACCESS)) {
       o.child_end = UniqueHandle(dup);
     }
   }
@@ -186,10 +179,10 @@ struct Relay {
 
 std::expected<std::optional<Relay>, OsError> prepare_relay(const ChildOutput& out, const ChildOutput& err) {
   if (!out.relayed && !err.relayed) return std::nullopt;
-  auto p = make_pipe(kRelayPipeBytes);
+  auto p = make_pipe(ChildEnd::Write, kRelayPipeBytes);
   if (!p) return std::unexpected(p.error());
-  if (auto r = make_inheritable(p->write); !r) return std::unexpected(r.error());
-  return Relay{std::move(*p), own_stream(out.relayed ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE)};
+  auto console = detail::standard_stream(out.relayed ? detail::StandardStream::Out : detail::StandardStream::Err);
+  return Relay{std::move(*p), detail::as_handle(console.value_or(0))};
 }
 
 // The attribute list that makes the child inherit the given handles and no
@@ -267,13 +260,11 @@ std::unexpected<OsError> abandon(const UniqueHandle& process, OsError error) {
 }  // namespace
 
 std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request) {
-  auto stdin_pipe = make_pipe();
+  auto stdin_pipe = make_pipe(ChildEnd::Read);
   if (!stdin_pipe) return std::unexpected(stdin_pipe.error());
-  // Only the child's end is inheritable; ours stays private to this process.
-  if (auto r = make_inheritable(stdin_pipe->read); !r) return std::unexpected(r.error());
-  auto out = prepare_output(request.out, STD_OUTPUT_HANDLE);
+  auto out = prepare_output(request.out, detail::StandardStream::Out);
   if (!out) return std::unexpected(out.error());
-  auto err = prepare_output(request.err, STD_ERROR_HANDLE);
+  auto err = prepare_output(request.err, detail::StandardStream::Err);
   if (!err) return std::unexpected(err.error());
   auto relay = prepare_relay(*out, *err);
   if (!relay) return std::unexpected(relay.error());
@@ -330,8 +321,9 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
 
   // The child's ends, the relay's write end and the duplicates of our streams
   // close here, on return.
-  auto ours = [](UniqueHandle& h) { return detail::UniqueStream(detail::as_stream(h.release())); };
-  return detail::spawned(std::move(child), ours(stdin_pipe->write), ours(out->parent_end), ours(err->parent_end));
+  auto ours = [](UniqueHandle& h) { return PipeEnd(detail::UniqueStream(detail::as_stream(h.release()))); };
+  return SpawnedProcess{ChildProcess(std::move(child)), ours(stdin_pipe->write), ours(out->parent_end),
+                        ours(err->parent_end)};
 }
 
 }  // namespace wv

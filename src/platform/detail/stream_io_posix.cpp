@@ -11,12 +11,8 @@ NativeStream StreamTraits::adopt(NativeStream s) { return s < 0 ? -1 : s; }
 void StreamTraits::close(NativeStream s) { ::close(static_cast<int>(s)); }
 
 std::optional<NativeStream> standard_stream(StandardStream which) {
-  switch (which) {
-    case StandardStream::In: return STDIN_FILENO;
-    case StandardStream::Out: return STDOUT_FILENO;
-    case StandardStream::Err: return STDERR_FILENO;
-  }
-  return std::nullopt;
+  constexpr int kDescriptors[] = {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO};  // In, Out, Err
+  return kDescriptors[static_cast<int>(which)];
 }
 
 bool is_console_or_terminal(NativeStream s) { return ::isatty(static_cast<int>(s)) == 1; }

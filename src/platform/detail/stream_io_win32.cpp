@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "platform/detail/console_read.h"
@@ -29,18 +30,11 @@ constexpr std::size_t kMaxConsoleUnits = 8192;
 // child's output while the process exits never meets a destroyed lock.
 SRWLOCK console_lock = SRWLOCK_INIT;
 
-class ConsoleLockHeld {
- public:
-  ConsoleLockHeld() { AcquireSRWLockExclusive(&console_lock); }
-  ~ConsoleLockHeld() { ReleaseSRWLockExclusive(&console_lock); }
-  ConsoleLockHeld(const ConsoleLockHeld&) = delete;
-  ConsoleLockHeld& operator=(const ConsoleLockHeld&) = delete;
-};
-
 }  // namespace
 
 bool write_console_whole(HANDLE console, std::u16string_view text) {
-  ConsoleLockHeld held;
+  AcquireSRWLockExclusive(&console_lock);
+  std::unique_ptr<SRWLOCK, decltype(&ReleaseSRWLockExclusive)> held(&console_lock, &ReleaseSRWLockExclusive);
   while (!text.empty()) {
     std::size_t chunk = utf16_chunk_length(text, kMaxConsoleUnits);
     DWORD written = 0;
@@ -53,10 +47,8 @@ bool write_console_whole(HANDLE console, std::u16string_view text) {
 }
 
 std::optional<NativeStream> standard_stream(StandardStream which) {
-  DWORD id = which == StandardStream::In ? STD_INPUT_HANDLE
-             : which == StandardStream::Out ? STD_OUTPUT_HANDLE
-                                            : STD_ERROR_HANDLE;
-  HANDLE h = GetStdHandle(id);
+  constexpr DWORD kIds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};  // In, Out, Err
+  HANDLE h = GetStdHandle(kIds[static_cast<int>(which)]);
   if (h == nullptr || h == INVALID_HANDLE_VALUE) return std::nullopt;
   return reinterpret_cast<NativeStream>(h);
 }
@@ -78,12 +70,10 @@ std::optional<std::size_t> write_some(NativeStream s, std::string_view bytes) {
 std::optional<std::size_t> read_some(NativeStream s, char* buffer, std::size_t size) {
   DWORD n = 0;
   DWORD chunk = static_cast<DWORD>(std::min(size, kMaxTransfer));
-  if (!ReadFile(as_handle(s), buffer, chunk, &n, nullptr)) {
-    // A pipe whose writers are all gone reports its end as an error.
-    if (GetLastError() == ERROR_BROKEN_PIPE) return 0;
-    return std::nullopt;
-  }
-  return n;
+  if (ReadFile(as_handle(s), buffer, chunk, &n, nullptr)) return n;
+  // A pipe whose writers are all gone reports its end as an error.
+  if (GetLastError() == ERROR_BROKEN_PIPE) return 0;
+  return std::nullopt;
 }
 
 bool write_text(NativeStream s, std::string_view utf8) {

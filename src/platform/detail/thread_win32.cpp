@@ -16,18 +16,6 @@ DWORD WINAPI run(void* arg) {
   return 0;
 }
 
-// SetThreadDescription exists from Windows 10 1607 on; older systems and Wine
-// may lack it, and a thread without a name is still a thread.
-void name_thread(HANDLE thread, std::string_view name) {
-  using SetDescriptionFn = HRESULT(WINAPI*)(HANDLE, PCWSTR);
-  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-  if (kernel32 == nullptr) return;
-  FARPROC proc = GetProcAddress(kernel32, "SetThreadDescription");
-  if (proc == nullptr) return;
-  auto set_description = reinterpret_cast<SetDescriptionFn>(reinterpret_cast<void*>(proc));
-  set_description(thread, native_from_utf8(name).c_str());
-}
-
 }  // namespace
 
 bool start_detached_thread(std::string_view name, std::function<void()> body) {
@@ -35,7 +23,10 @@ bool start_detached_thread(std::string_view name, std::function<void()> body) {
   // Created suspended so that it carries its name before it runs.
   UniqueHandle thread(CreateThread(nullptr, 0, &run, owned.get(), CREATE_SUSPENDED, nullptr));
   if (!thread) return false;
-  name_thread(thread.get(), name);
+  // SetThreadDescription exists from Windows 10 1607 on; older systems and Wine
+  // may lack it, and a thread without a name is still a thread.
+  auto set_description = detail::kernel32_function<HRESULT(WINAPI*)(HANDLE, PCWSTR)>("SetThreadDescription");
+  if (set_description != nullptr) set_description(thread.get(), native_from_utf8(name).c_str());
   // ResumeThread returns (DWORD)-1 on failure (Microsoft Learn, "ResumeThread
   // function"): the thread is still suspended and has never run.
   if (ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {

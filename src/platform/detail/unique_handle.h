@@ -1,6 +1,6 @@
 #pragma once
-// Windows only: a kernel handle closed by its owner's destructor, and a
-// handle seen as a portable stream.
+// Windows only: a kernel handle closed by its owner's destructor, a handle
+// seen as a portable stream, and the functions only newer systems have.
 
 #include <windows.h>
 
@@ -19,6 +19,14 @@ using UniqueHandle = detail::Unique<HandleTraits>;
 namespace detail {
 inline HANDLE as_handle(NativeStream s) { return reinterpret_cast<HANDLE>(s); }
 inline NativeStream as_stream(HANDLE h) { return reinterpret_cast<NativeStream>(h); }
+
+// kernel32's function of that name, or null where the system lacks it.
+template <class Fn>
+Fn kernel32_function(const char* name) {
+  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  FARPROC proc = kernel32 != nullptr ? GetProcAddress(kernel32, name) : nullptr;
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
+}
 }  // namespace detail
 
 }  // namespace wv

@@ -5,19 +5,13 @@ namespace wv {
 void append_utf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    return;
   }
+  // The lead byte says how many continuation bytes follow, six bits each.
+  constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+  const int continuations = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+  out.push_back(static_cast<char>(kLead[continuations] | (c >> (6 * continuations))));
+  for (int i = continuations - 1; i >= 0; --i) out.push_back(static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F)));
 }
 
 std::size_t utf8_sequence_length(std::string_view text, std::size_t pos, char32_t* scalar) {

@@ -30,7 +30,6 @@ std::vector<std::string> describe_open_handles();
 // INT, then "blocked <signal>..." or "blocked none"); empty where it has not.
 std::vector<std::string> describe_signal_state();
 
-// The calling process's id.
 long current_process_id();
 
 // Forcibly ends the process with the given id, which need not be a child of
