@@ -27,13 +27,18 @@ struct Win32Child final : ChildProcess::Impl {
   UniqueHandle job;  // none where the process could not be given a job of its own
   std::optional<std::future<void>> relay;
 
-  void mark_ended(bool reaped) {
+  // After a wait that did not find the process running: WAIT_OBJECT_0, it
+  // has ended; WAIT_TIMEOUT, a forced end's wait ran out and it is given up
+  // on; anything else, the wait failed, which counts as an end.
+  void mark_ended(DWORD wait) {
     ended = true;
     DWORD code = 0;
-    if (reaped && GetExitCodeProcess(process.get(), &code)) exit_code = static_cast<int>(code);
+    if (wait == WAIT_OBJECT_0 && GetExitCodeProcess(process.get(), &code)) exit_code = static_cast<int>(code);
     // The child's last words go to the console before whatever we write next.
-    // Bounded: a process it started may still hold the pipe open.
-    if (relay) relay->wait_for(std::chrono::seconds(1));
+    // Bounded: a process it started may still hold the pipe open. One given
+    // up on still writes: the relay copies it, on a thread that needs nothing
+    // of ours, until it goes.
+    if (relay && wait != WAIT_TIMEOUT) relay->wait_for(std::chrono::seconds(1));
     relay.reset();
   }
 };
@@ -47,7 +52,7 @@ bool ChildProcess::has_ended() {
   Win32Child& child = win32(impl_);
   DWORD r = WaitForSingleObject(child.process.get(), 0);
   if (r == WAIT_TIMEOUT) return false;
-  child.mark_ended(r == WAIT_OBJECT_0);  // a failed wait counts as an ended process
+  child.mark_ended(r);
   return true;
 }
 
@@ -56,15 +61,7 @@ void ChildProcess::terminate_and_wait() {
   Win32Child& child = win32(impl_);
   // The job holds whatever the child started, and they go with it.
   if (!child.job || !TerminateJobObject(child.job.get(), 1)) TerminateProcess(child.process.get(), 1);
-  DWORD r = WaitForSingleObject(child.process.get(), wait_millis(kForcedEndWait));
-  if (r != WAIT_TIMEOUT) {
-    child.mark_ended(r == WAIT_OBJECT_0);
-    return;
-  }
-  // Given up on. The relay copies whatever it still writes until it goes,
-  // on a thread that needs nothing of ours.
-  child.ended = true;
-  child.relay.reset();
+  child.mark_ended(WaitForSingleObject(child.process.get(), wait_millis(kForcedEndWait)));
 }
 
 namespace {

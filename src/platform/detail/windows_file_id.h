@@ -15,12 +15,14 @@ struct WindowsFileId {
   struct Id128 {
     std::uint64_t volume = 0;
     std::array<std::uint8_t, 16> id{};
+    friend bool operator==(const Id128&, const Id128&) = default;
   };
   // BY_HANDLE_FILE_INFORMATION: the volume's 32-bit serial and the file's
   // 64-bit index, which ReFS does not keep unique.
   struct Index64 {
     std::uint32_t volume = 0;
     std::uint64_t index = 0;
+    friend bool operator==(const Index64&, const Index64&) = default;
   };
   std::optional<Id128> id128;      // none where the call was refused
   std::optional<Index64> index64;  // none where the call was refused

@@ -1,13 +1,15 @@
 #pragma once
-// The least a whole-file read can cost: open, size, one read, close, with no
-// checks. The benchmarks measure the file reader against it.
+// The least a whole-file read can cost: the reader's system calls (open, size,
+// one read, close) with none of its checks. The benchmarks measure the file
+// reader against it.
 
+#include <filesystem>
 #include <string>
 
 namespace wv {
 
 // Reads the file named by `path` into `buffer`, resized to the file's size;
 // a file that cannot be opened leaves `buffer` as it was.
-void read_file_floor(const char* path, std::string& buffer);
+void read_file_floor(const std::filesystem::path::string_type& path, std::string& buffer);
 
 }  // namespace wv
