@@ -82,7 +82,7 @@ TEST(ResolveDataDir, UsesTheSystemTemporaryDirectoryWhenNoTempVariableIsSet) {
   ScopedEnv gps("WAYVANE_GPS_DIR", std::nullopt);
   ScopedEnv local("LOCALAPPDATA", std::nullopt);
   ScopedEnv profile("USERPROFILE", std::nullopt);
-  for (std::optional<std::string> tmpdir : {std::optional<std::string>(), std::optional<std::string>("")}) {
+  for (const std::optional<std::string>& tmpdir : {std::optional<std::string>(), std::optional<std::string>("")}) {
     ScopedEnv temp("TMPDIR", tmpdir);
     EXPECT_EQ(resolve_data_dir(), fs::path("/tmp/Wayvane GPS"));
   }

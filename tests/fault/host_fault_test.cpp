@@ -55,12 +55,12 @@ std::vector<std::vector<std::string>> screens_in(std::string_view out) {
   for (auto& line : test::split_lines(out)) {
     if (line.starts_with("agent: ")) {
       screens.push_back({line});
-    } else if (!screens.empty() && line.starts_with("  ")) {
-      screens.back().push_back(line);
-    } else if (!screens.empty() && !line.empty() && line + "\n" != kStoppingLine &&
-               !is_stop_outcome(line)) {
-      screens.back().push_back(line);  // never expected: fails the checks below
+      continue;
     }
+    // A screen's own lines start with two spaces; any other line inside one
+    // is never expected, and is kept so that the checks below fail on it.
+    const bool outside = line.empty() || line + "\n" == kStoppingLine || is_stop_outcome(line);
+    if (!screens.empty() && (line.starts_with("  ") || !outside)) screens.back().push_back(line);
   }
   return screens;
 }
@@ -140,7 +140,7 @@ TEST_F(HostFaultTest, StatusFilesRewrittenInPlaceNeverShowAPartOfAFileAndAllCome
   for (std::size_t i = 0; i < kDevices; ++i) device_lines.push_back(device_line(name_of(i), "Spoofing / Usb"));
   const std::string remediation = "      -> Keep the phone unlocked.";
   std::string full_screen = "agent: running";
-  for (const auto& line : device_lines) full_screen += "\n" + line + "\n" + remediation;
+  for (const auto& line : device_lines) full_screen.append("\n").append(line).append("\n").append(remediation);
   full_screen += "\n";
 
   std::this_thread::sleep_until(t0 + std::chrono::seconds(kChurnSeconds + 1));

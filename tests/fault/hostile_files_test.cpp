@@ -31,7 +31,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kMiB = 1024 * 1024;
+constexpr std::size_t kMiB = std::size_t{1024} * 1024;
 
 // AddressSanitizer holds freed memory back and adds its own, so there the
 // host's resident peak says nothing about the host.

@@ -20,7 +20,7 @@ bool start_detached_thread(std::string_view name, std::function<void()> body) {
   auto owned = std::make_unique<std::function<void()>>(std::move(body));
   pthread_t thread;
   if (pthread_create(&thread, nullptr, &run, owned.get()) != 0) return false;
-  owned.release();  // the thread owns it now
+  static_cast<void>(owned.release());  // the thread owns it now
   // A name is at most 16 bytes with its NUL, or the call fails
   // (glibc 2.12; pthread_setname_np(3)).
   pthread_setname_np(thread, std::string(name.substr(0, 15)).c_str());

@@ -33,10 +33,10 @@ bool start_detached_thread(std::string_view name, std::function<void()> body) {
     // Ended before its first instruction it never touches `body`, which is
     // then ours to free; one that cannot be ended keeps it, since it might
     // yet run.
-    if (!TerminateThread(thread.get(), 1)) owned.release();
+    if (!TerminateThread(thread.get(), 1)) static_cast<void>(owned.release());
     return false;
   }
-  owned.release();  // the thread owns it now
+  static_cast<void>(owned.release());  // the thread owns it now
   return true;      // closing our handle detaches the thread
 }
 
