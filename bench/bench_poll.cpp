@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
     DataDir dir(devices);
     ReadFloor floor(dir);
     figures.push_back(compare_times(
-        "snapshot_" + std::to_string(devices), 2.5,
-        [&] { keep(load_snapshot(dir.path(), Duration::seconds(20))); }, [&] { floor(); }));
+        "snapshot_" + std::to_string(devices), 2.5, [&] { keep(load_snapshot(dir.path(), Duration::seconds(20))); },
+        [&] { floor(); }));
   }
   for (std::size_t devices : {10, 1000}) {
     DataDir dir(devices);

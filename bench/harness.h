@@ -17,8 +17,8 @@ struct Figure {
   std::string name;
   double measured = 0;  // per operation, in `unit`
   double baseline = 0;
-  double ratio = 0;     // median of the slices' ratios, for times
-  double goal = 0;      // the ratio not to exceed
+  double ratio = 0;  // median of the slices' ratios, for times
+  double goal = 0;   // the ratio not to exceed
   std::string unit;
 };
 

@@ -40,9 +40,9 @@ const std::string kStart = test::status_json_open({{"udid", R"("bad")"}}) + ",";
 // control character JSON lets stand unescaped in a string, is one byte in
 // the file and three on the screen (U+FFFD).
 std::string kept_status(const std::string& udid) {
-  return file_of(test::status_json_open({{"udid", test::quoted(udid)}, {"remediation", std::nullopt}}) +
-                     R"(,"remediation":")",
-                 "\x7f", "\"}");
+  return file_of(
+      test::status_json_open({{"udid", test::quoted(udid)}, {"remediation", std::nullopt}}) + R"(,"remediation":")",
+      "\x7f", "\"}");
 }
 
 struct Scenario {
@@ -69,8 +69,7 @@ int main(int argc, char** argv) {
   const std::string white_space = file_of(kStart + R"("x":)", "\n", "x}");
   const std::vector<Scenario> scenarios = {
       {"white-space", "kept files, then a status of white space and junk", "", white_space},
-      {"white-space-later", "kept files shown, then one of them turned to white space and junk", "", white_space,
-       true},
+      {"white-space-later", "kept files shown, then one of them turned to white space and junk", "", white_space, true},
       {"nulls", "kept files, then a status of [null,null,... cut short", "", file_of(kStart + R"("x":[)", "null,", "")},
       {"string", "kept files, then a status of one string cut short", "", file_of(kStart + R"("x":")", "s", "")},
       {"deep-status", "kept files, then a status nested deep", "", file_of(kStart + R"("x":)", "[", "")},

@@ -20,9 +20,7 @@ std::optional<std::filesystem::path> resolve_data_dir() {
   return *temp / native_from_utf8(kDataDirFolderName);
 }
 
-std::filesystem::path index_path(const std::filesystem::path& dir) {
-  return dir / native_from_utf8("devices.json");
-}
+std::filesystem::path index_path(const std::filesystem::path& dir) { return dir / native_from_utf8("devices.json"); }
 
 std::filesystem::path status_path(const std::filesystem::path& dir, std::string_view udid) {
   // Appended in place, with no path made for each step: a poll builds one

@@ -32,16 +32,11 @@ template <>
 constexpr RecordTable kTable<RouteStatus> = table<RouteStatus>(kRouteFields, RecordForms::ObjectOrArray);
 
 constexpr Field kSteeringFields[] = {
-    WV_FIELD(SteeringStatus, seq),
-    WV_FIELD(SteeringStatus, heading_deg),
-    WV_FIELD(SteeringStatus, speed_mps),
-    WV_FIELD(SteeringStatus, latitude),
-    WV_FIELD(SteeringStatus, longitude),
-    WV_FIELD(SteeringStatus, travelled_m),
-    WV_FIELD(SteeringStatus, ttl_secs),
-    WV_FIELD(SteeringStatus, expires_in_secs),
-    WV_FIELD(SteeringStatus, held),
-    WV_FIELD(SteeringStatus, expired),
+    WV_FIELD(SteeringStatus, seq),       WV_FIELD(SteeringStatus, heading_deg),
+    WV_FIELD(SteeringStatus, speed_mps), WV_FIELD(SteeringStatus, latitude),
+    WV_FIELD(SteeringStatus, longitude), WV_FIELD(SteeringStatus, travelled_m),
+    WV_FIELD(SteeringStatus, ttl_secs),  WV_FIELD(SteeringStatus, expires_in_secs),
+    WV_FIELD(SteeringStatus, held),      WV_FIELD(SteeringStatus, expired),
     WV_FIELD(SteeringStatus, rejected),
 };
 template <>
@@ -81,8 +76,7 @@ std::optional<DeviceStatusFile> read_status(const std::filesystem::path& dir, st
   return status;
 }
 
-bool read_status_file(const std::filesystem::path::string_type& path, PublishedFiles& files,
-                      DeviceStatusFile& status) {
+bool read_status_file(const std::filesystem::path::string_type& path, PublishedFiles& files, DeviceStatusFile& status) {
   auto text = files.read(path);
   return text && read_json_into(*text, status, kLimits);
 }

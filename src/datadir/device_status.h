@@ -129,7 +129,6 @@ std::optional<DeviceStatusFile> read_status(const std::filesystem::path& dir, st
 // The status in the file at `path`, read as one of a poll's files and
 // decoded into `status`, which holds the defaults. False when the file is
 // missing, unreadable or invalid; `status` then holds no record.
-bool read_status_file(const std::filesystem::path::string_type& path, PublishedFiles& files,
-                      DeviceStatusFile& status);
+bool read_status_file(const std::filesystem::path::string_type& path, PublishedFiles& files, DeviceStatusFile& status);
 
 }  // namespace wv

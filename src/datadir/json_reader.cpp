@@ -142,10 +142,8 @@ class RecordReader {
       case Frame::Kind::Record:
         if (!next_field(f)) return false;
         return put(f, v);
-      case Frame::Kind::List:
-        return fail_value(std::string(shape_rule(f.table->forms)));
-      case Frame::Kind::Word:
-        return word_value(f, v);
+      case Frame::Kind::List: return fail_value(std::string(shape_rule(f.table->forms)));
+      case Frame::Kind::Word: return word_value(f, v);
     }
     return false;
   }
@@ -181,8 +179,7 @@ class RecordReader {
           return fail_value(std::string(shape_rule(f.table->forms)));
         }
         return push_record(*f.table, f.field->open(f.target), kind == JsonKind::Array);
-      case Frame::Kind::Word:
-        return word_value(f, v);
+      case Frame::Kind::Word: return word_value(f, v);
     }
     return false;
   }
@@ -203,11 +200,8 @@ class RecordReader {
           if (++list.position > kept_elements_) list.field->drop_last(list.target);
         }
         return true;
-      case Frame::Kind::List:
-        --top_;
-        return true;
-      case Frame::Kind::Word:
-        return word_close(f);
+      case Frame::Kind::List: --top_; return true;
+      case Frame::Kind::Word: return word_close(f);
     }
     return false;
   }
@@ -305,9 +299,8 @@ class RecordReader {
 
   bool word_key(Frame& f, std::string_view word) {
     if (f.stage != WordStage::Key) {
-      return fail_value(f.stage == WordStage::End
-                            ? "a word written as an object must have exactly one key"
-                            : "the key of a word written as an object must hold null or {}");
+      return fail_value(f.stage == WordStage::End ? "a word written as an object must have exactly one key"
+                                                  : "the key of a word written as an object must hold null or {}");
     }
     Decoded<std::size_t> position = word_position(word, *f.field->words);
     if (!position) return fail_value(std::move(position).error());
@@ -318,16 +311,13 @@ class RecordReader {
 
   bool word_close(Frame& f) {
     switch (f.stage) {
-      case WordStage::InnerObject:
-        f.stage = WordStage::End;
-        return true;
+      case WordStage::InnerObject: f.stage = WordStage::End; return true;
       case WordStage::End:
         f.field->store_word(f.target, f.position);
         --top_;
         return true;
       case WordStage::Key:
-      case WordStage::Value:
-        break;
+      case WordStage::Value: break;
     }
     return fail_value("a word written as an object must have exactly one key, not 0");
   }
@@ -386,10 +376,10 @@ class RecordReader {
   SkippedNesting skipped_;
   std::size_t kept_elements_;
   std::array<Frame, kMaxOpenRecords> frames_;
-  std::size_t top_ = 0;          // frames in use
-  std::uint64_t depth_ = 0;      // arrays and objects open, skipped ones included
-  std::uint64_t skip_depth_ = 0; // arrays and objects open inside a value being skipped
-  bool skip_next_ = false;       // the coming value belongs to an unknown key
+  std::size_t top_ = 0;           // frames in use
+  std::uint64_t depth_ = 0;       // arrays and objects open, skipped ones included
+  std::uint64_t skip_depth_ = 0;  // arrays and objects open inside a value being skipped
+  bool skip_next_ = false;        // the coming value belongs to an unknown key
   DecodeError error_;
 };
 

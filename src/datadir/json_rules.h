@@ -42,8 +42,8 @@ enum class JsonKind : std::uint8_t {
   Negative,  // an integer written with a minus sign, -0 included
   Float,     // a fraction, an exponent, or an integer too wide for 64 bits
   String,
-  Array,     // the start of one
-  Object,    // the start of one
+  Array,   // the start of one
+  Object,  // the start of one
 };
 
 // One value as the reader meets it: a scalar whole, or the start of an array

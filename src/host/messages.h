@@ -18,8 +18,8 @@ inline std::string agent_not_found_message() {
 }
 
 inline std::string agent_is_host_message(std::string_view agent_path) {
-  return "Refusing to start: the agent path names this console host itself (" + std::string(agent_path) +
-         "), not " + std::string(kAgentFileName) + ".\n";
+  return "Refusing to start: the agent path names this console host itself (" + std::string(agent_path) + "), not " +
+         std::string(kAgentFileName) + ".\n";
 }
 inline constexpr std::string_view kLaunchedAsAgentMessage =
     "Refusing to start: this console host was launched as an agent (WAYVANE_SUPERVISED=1).\n";
@@ -46,12 +46,9 @@ inline std::string banner(std::string_view agent_path, std::string_view data_dir
 
 inline std::string_view stop_outcome_message(StopOutcome outcome) {
   switch (outcome) {
-    case StopOutcome::Exited:
-      return "Agent cleared the spoof and exited. Phone is back on its real location.";
-    case StopOutcome::NotRunning:
-      return "Agent was not running.";
-    case StopOutcome::Terminated:
-      break;
+    case StopOutcome::Exited: return "Agent cleared the spoof and exited. Phone is back on its real location.";
+    case StopOutcome::NotRunning: return "Agent was not running.";
+    case StopOutcome::Terminated: break;
   }
   return "Agent overstayed the grace period and was terminated. The spoof was NOT cleared — the device "
          "will revert on its own timeout (~1-2 min).";

@@ -14,8 +14,7 @@ constexpr std::string_view kUnnamedPrefix = "Device ";
 bool is_white_space(char32_t c) {
   // Unicode's White_Space property.
   return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
-         c == 0x3000;
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
 bool is_control(char32_t c) { return c <= 0x1F || (c >= 0x7F && c <= 0x9F); }
@@ -117,12 +116,9 @@ void append_device(std::string& out, const DeviceView& view) {
 
 std::string_view agent_state_label(AgentState state) {
   switch (state) {
-    case AgentState::Running:
-      return "running";
-    case AgentState::Restarting:
-      return "restarting after an unexpected exit";
-    case AgentState::GaveUp:
-      break;
+    case AgentState::Running: return "running";
+    case AgentState::Restarting: return "restarting after an unexpected exit";
+    case AgentState::GaveUp: break;
   }
   return "stopped (auto-restart gave up — needs a manual restart)";
 }
@@ -131,24 +127,18 @@ std::string_view agent_state_label(AgentState state) {
 // a value without one.
 std::string_view session_label(SessionReport session) {
   switch (session) {
-    case SessionReport::Idle:
-      return "Idle";
-    case SessionReport::Spoofing:
-      return "Spoofing";
-    case SessionReport::Lost:
-      break;
+    case SessionReport::Idle: return "Idle";
+    case SessionReport::Spoofing: return "Spoofing";
+    case SessionReport::Lost: break;
   }
   return "Lost";
 }
 
 std::string_view transport_label(Transport transport) {
   switch (transport) {
-    case Transport::Usb:
-      return "Usb";
-    case Transport::Wireless:
-      return "Wireless";
-    case Transport::Unknown:
-      break;
+    case Transport::Usb: return "Usb";
+    case Transport::Wireless: return "Wireless";
+    case Transport::Unknown: break;
   }
   return "Unknown";
 }

@@ -14,9 +14,7 @@ using MonotonicInstant = MonotonicClock::time_point;
 inline MonotonicInstant monotonic_now() { return MonotonicClock::now(); }
 
 // Time from `since` to now; zero if the clock reads earlier than `since`.
-inline Duration elapsed_since(MonotonicInstant since) {
-  return Duration::from_chrono(MonotonicClock::now() - since);
-}
+inline Duration elapsed_since(MonotonicInstant since) { return Duration::from_chrono(MonotonicClock::now() - since); }
 
 // Blocks the calling thread for at least `d`.
 void sleep_for(Duration d);

@@ -24,8 +24,7 @@ struct Duration {
   static constexpr Duration from_chrono(std::chrono::duration<Rep, Period> d) {
     auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
     if (ns <= 0) return {};
-    return {static_cast<std::uint64_t>(ns / 1'000'000'000),
-            static_cast<std::uint32_t>(ns % 1'000'000'000)};
+    return {static_cast<std::uint64_t>(ns / 1'000'000'000), static_cast<std::uint32_t>(ns % 1'000'000'000)};
   }
 
   // Saturates rather than overflowing for spans beyond what chrono can hold.

@@ -101,8 +101,8 @@ struct StdioTarget {
 };
 
 struct SpawnRequest {
-  std::filesystem::path program;      // used as given, never searched for
-  std::vector<NativeString> args;     // the arguments after the program itself
+  std::filesystem::path program;   // used as given, never searched for
+  std::vector<NativeString> args;  // the arguments after the program itself
   // Added to or overriding the parent's environment; a name with nothing as
   // its value is removed from the child's environment.
   std::vector<std::pair<std::string, std::optional<NativeString>>> env;

@@ -13,9 +13,7 @@ using NativeString = std::filesystem::path::string_type;
 // Native string as UTF-8; whatever has no text form (an unpaired surrogate,
 // bytes that are not UTF-8) becomes U+FFFD.
 std::string native_to_utf8_lossy(const NativeString& native);
-inline std::string path_to_utf8_lossy(const std::filesystem::path& p) {
-  return native_to_utf8_lossy(p.native());
-}
+inline std::string path_to_utf8_lossy(const std::filesystem::path& p) { return native_to_utf8_lossy(p.native()); }
 
 // UTF-8 text as a native string; invalid sequences become U+FFFD on Windows
 // and pass through unchanged on POSIX, where native strings are bytes.

@@ -19,9 +19,9 @@
 #include "platform/env.h"
 #include "platform/os.h"
 #include "platform/process.h"
-#include "platform/text.h"
 #include "platform/testing/env_testing.h"
 #include "platform/testing/process_testing.h"
+#include "platform/text.h"
 #include "tests/support/sim_agent.h"
 #include "tests/support/test_support.h"
 
@@ -117,8 +117,8 @@ TEST_F(LaunchAgentTest, HostValuesAreOverriddenWhateverTheCaseOfTheirNameOnWindo
     if (name == "WAYVANE_GPS_DIR" || name == "WAYVANE_SUPERVISED") matching.push_back(entry);
   }
   std::sort(matching.begin(), matching.end());
-  EXPECT_EQ(matching, (std::vector<std::string>{"WAYVANE_GPS_DIR=" + path_to_utf8_lossy(data_dir_),
-                                                "WAYVANE_SUPERVISED=1"}));
+  EXPECT_EQ(matching,
+            (std::vector<std::string>{"WAYVANE_GPS_DIR=" + path_to_utf8_lossy(data_dir_), "WAYVANE_SUPERVISED=1"}));
 }
 
 TEST_F(LaunchAgentTest, BundleIdComesFromTheHostAtEachLaunchEvenWhenEmpty) {
@@ -138,8 +138,7 @@ TEST_F(LaunchAgentTest, BundleIdComesFromTheHostAtEachLaunchEvenWhenEmpty) {
     fs::path record_file = scratch_ / ("record" + std::to_string(n++));
     AgentProcess proc = launch(record_file);
     finish(proc);
-    EXPECT_EQ(parse_record(record_file).env_values("WAYVANE_APP_BUNDLE_ID"),
-              std::vector<std::string>{c.agent_sees});
+    EXPECT_EQ(parse_record(record_file).env_values("WAYVANE_APP_BUNDLE_ID"), std::vector<std::string>{c.agent_sees});
   }
 }
 
@@ -167,9 +166,7 @@ TEST_F(LaunchAgentTest, AgentSeesTheEndOfItsInputOnlyWhenTheHostClosesItsEnd) {
 }
 
 TEST_F(LaunchAgentTest, ReleasingTheAgentProcessClosesItsStdin) {
-  {
-    AgentProcess proc = launch(scratch_ / "record");
-  }
+  { AgentProcess proc = launch(scratch_ / "record"); }
   EXPECT_TRUE(test::wait_for_stdin_end(scratch_ / "record"));
 }
 
@@ -217,8 +214,8 @@ TEST_F(LaunchAgentTest, OnlyTheAgentsStandardInputHoldsItsPipeAndItsOutputIsTheH
 
   for (int stream : {1, 2}) {
     std::string prefix = std::to_string(stream) + " -> ";
-    auto host_stream = std::find_if(host_fds.begin(), host_fds.end(),
-                                    [&](const std::string& fd) { return fd.starts_with(prefix); });
+    auto host_stream =
+        std::find_if(host_fds.begin(), host_fds.end(), [&](const std::string& fd) { return fd.starts_with(prefix); });
     ASSERT_NE(host_stream, host_fds.end());
     EXPECT_EQ(record.fd_target(stream), host_stream->substr(prefix.size())) << "stream " << stream;
   }

@@ -12,8 +12,8 @@
 
 #include "platform/env.h"
 #include "platform/os.h"
-#include "platform/text.h"
 #include "platform/testing/env_testing.h"
+#include "platform/text.h"
 #include "tests/support/test_support.h"
 
 namespace wv {

@@ -27,17 +27,20 @@ TEST(DeviceIndex, ValidFilesReadAsTheirRecords) {
       {"version 0", R"({"version":0})", {0, "", {}}},
       {"version at the limit", R"({"version":4294967295,"agent_version":"2.1"})", {4294967295u, "2.1", {}}},
       {"name left off", R"({"devices":[{"udid":"A"}]})", {1, "", {{"A", ""}}}},
-      {"the same udid twice, in file order", R"({"devices":[{"udid":"B","name":"b"},{"udid":"A"},{"udid":"B"}]})",
+      {"the same udid twice, in file order",
+       R"({"devices":[{"udid":"B","name":"b"},{"udid":"A"},{"udid":"B"}]})",
        {1, "", {{"B", "b"}, {"A", ""}, {"B", ""}}}},
       {"unknown keys at both levels, repeated and nested",
-       R"({"x":{"devices":5},"devices":[{"udid":"A","x":[{"udid":1}],"x":null}],"x":[[1]]})", {1, "", {{"A", ""}}}},
+       R"({"x":{"devices":5},"devices":[{"udid":"A","x":[{"udid":1}],"x":null}],"x":[[1]]})",
+       {1, "", {{"A", ""}}}},
       {"index as an array", R"([7,"v",[{"udid":"A"}]])", {7, "v", {{"A", ""}}}},
       {"index array cut short", R"([7])", {7, "", {}}},
       {"refs as arrays", R"({"devices":[["A","a"],["B"]]})", {1, "", {{"A", "a"}, {"B", ""}}}},
       {"unknown key 127 levels deep", "{\"x\":" + nested_arrays(126) + "}", {1, "", {}}},
       {"unknown key 128 levels deep", "{\"x\":" + nested_arrays(127) + "}", {1, "", {}}},
       {"unknown key in a ref a million levels deep",
-       "{\"devices\":[{\"udid\":\"A\",\"x\":" + nested_arrays(1'000'000) + "}]}", {1, "", {{"A", ""}}}},
+       "{\"devices\":[{\"udid\":\"A\",\"x\":" + nested_arrays(1'000'000) + "}]}",
+       {1, "", {{"A", ""}}}},
   };
   for (const auto& c : cases) {
     auto got = decode_index(c.text);

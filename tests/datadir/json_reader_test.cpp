@@ -103,19 +103,30 @@ TEST(JsonDepth, AMillionLevelsAreReadInBoundedStack) {
 // invalid; the same character written well-formed inside a string does not.
 TEST(JsonUtf8, EveryIllFormedSequenceAnywhereIsRefusedByTheParseAlone) {
   const std::vector<std::string> ill_formed = {
-      "\x80", "\xBF",                                  // a continuation byte alone
-      "\xC0\xAF", "\xC1\xBF",                          // overlong two-byte forms
-      "\xE0\x80\xAF", "\xE0\x9F\xBF",                  // overlong three-byte forms
-      "\xF0\x80\x80\xAF", "\xF0\x8F\xBF\xBF",          // overlong four-byte forms
-      "\xED\xA0\x80", "\xED\xBF\xBF",                  // UTF-16 surrogates
-      "\xF4\x90\x80\x80",                              // above U+10FFFF
-      "\xF5\x80\x80\x80", "\xF8", "\xFE", "\xFF",      // bytes that never begin a sequence
-      "\xC3", "\xE2\x82", "\xF0\x9F\x98",               // sequences cut short
-      "\xC3\x28", "\xE2\x28\xA1", "\xF0\x28\x8C\xBC", // a lead byte followed by ASCII
+      "\x80",
+      "\xBF",  // a continuation byte alone
+      "\xC0\xAF",
+      "\xC1\xBF",  // overlong two-byte forms
+      "\xE0\x80\xAF",
+      "\xE0\x9F\xBF",  // overlong three-byte forms
+      "\xF0\x80\x80\xAF",
+      "\xF0\x8F\xBF\xBF",  // overlong four-byte forms
+      "\xED\xA0\x80",
+      "\xED\xBF\xBF",      // UTF-16 surrogates
+      "\xF4\x90\x80\x80",  // above U+10FFFF
+      "\xF5\x80\x80\x80",
+      "\xF8",
+      "\xFE",
+      "\xFF",  // bytes that never begin a sequence
+      "\xC3",
+      "\xE2\x82",
+      "\xF0\x9F\x98",  // sequences cut short
+      "\xC3\x28",
+      "\xE2\x28\xA1",
+      "\xF0\x28\x8C\xBC",  // a lead byte followed by ASCII
   };
-  const std::string status =
-      R"({"udid":"U","version":1,"agent_version":"a","connected":true,"session":{"idle":null},)"
-      R"("remediation":"r","route":["i",null,"n",-1.5e2],"x":[false,{"k":"v"}]})";
+  const std::string status = R"({"udid":"U","version":1,"agent_version":"a","connected":true,"session":{"idle":null},)"
+                             R"("remediation":"r","route":["i",null,"n",-1.5e2],"x":[false,{"k":"v"}]})";
   const std::string index = R"({"devices":[{"udid":"A","name":"n"},["B"]],"x":{"y":[1,-2.5e3,true]}})";
   ASSERT_TRUE(decode_status(status));
   ASSERT_TRUE(decode_index(index));
@@ -130,8 +141,10 @@ TEST(JsonUtf8, EveryIllFormedSequenceAnywhereIsRefusedByTheParseAlone) {
   }
   // In a key and in a value, well-formed characters of each length are kept.
   const std::string good = "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
-  auto got = decode_status(R"({"udid":")" + good + R"(","version":1,"agent_version":"","connected":true,)"
-                           R"("session":"idle","remediation":"","x)" + good + R"(":0})");
+  auto got = decode_status(R"({"udid":")" + good +
+                           R"(","version":1,"agent_version":"","connected":true,)"
+                           R"("session":"idle","remediation":"","x)" +
+                           good + R"(":0})");
   ASSERT_TRUE(got);
   EXPECT_EQ(got->udid, good);
 }

@@ -23,7 +23,7 @@ struct Probe {
 template <class T>
 constexpr Field kProbeFields[] = {WV_FIELD(Probe<T>, value)};
 
-enum class Link { Usb, Wireless, Unknown };  // reads other words as Unknown
+enum class Link { Usb, Wireless, Unknown };      // reads other words as Unknown
 enum class StrictLink { Usb, Wireless, Other };  // refuses other words
 
 constexpr std::string_view word_of(Link value) {
@@ -68,11 +68,17 @@ TEST(JsonRules, ScalarsAcceptOnlyTheirOwnKind) {
     std::vector<std::string> good, bad;
   };
   const Case cases[] = {
-      {"u32", accepts<std::uint32_t>, {"0", "4294967295"},
+      {"u32",
+       accepts<std::uint32_t>,
+       {"0", "4294967295"},
        {"4294967296", "-1", "-0", "2.0", "1e3", "\"1\"", "true", "null", "[]"}},
-      {"u64", accepts<std::uint64_t>, {"0", "18446744073709551615"},
+      {"u64",
+       accepts<std::uint64_t>,
+       {"0", "18446744073709551615"},
        {"18446744073709551616", "-1", "-0", "1.5", "1e3", "\"1\"", "false", "null", "{}"}},
-      {"f64", accepts<double>, {"0", "-0", "-3", "2.5", "1e3", "18446744073709551616", "-9223372036854775809"},
+      {"f64",
+       accepts<double>,
+       {"0", "-0", "-3", "2.5", "1e3", "18446744073709551616", "-9223372036854775809"},
        {"\"1\"", "true", "null", "[]"}},
       {"bool", accepts<bool>, {"true", "false"}, {"1", "0", "\"true\"", "null"}},
       {"text", accepts<std::string>, {"\"\"", "\"a\\u00e9\""}, {"1", "null", "[\"a\"]", "{}"}},

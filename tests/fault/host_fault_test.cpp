@@ -16,12 +16,12 @@
 #include <thread>
 #include <vector>
 
+#include "host/messages.h"
 #include "platform/clock.h"
 #include "platform/os.h"
 #include "platform/process.h"
-#include "platform/text.h"
 #include "platform/testing/process_testing.h"
-#include "host/messages.h"
+#include "platform/text.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/host_run.h"
 #include "tests/support/status_json.h"
@@ -125,7 +125,9 @@ TEST_F(HostFaultTest, StatusFilesRewrittenInPlaceNeverShowAPartOfAFileAndAllCome
     if (i > 0) devices += ",";
     devices += "{\"udid\":\"" + udid_of(i) + "\",\"name\":\"" + name_of(i) +
                "\",\"status\":{\"version\":1,\"agent_version\":\"sim\",\"connected\":true,"
-               "\"device\":{\"name\":\"" + name_of(i) + "\",\"product_type\":\"iPhone15,2\",\"ios_version\":\"17.5\"},"
+               "\"device\":{\"name\":\"" +
+               name_of(i) +
+               "\",\"product_type\":\"iPhone15,2\",\"ios_version\":\"17.5\"},"
                "\"session\":\"spoofing\",\"remediation\":\"Keep the phone unlocked.\",\"transport\":\"usb\"}}";
   }
   auto scenario = scratch_.write("churn.scenario", "{\"churn\":true,\"churn_for\":" + std::to_string(kChurnSeconds) +
@@ -266,8 +268,7 @@ TEST_F(HostFaultTest, AnAgentKilledFromOutsideIsRelaunched) {
 
   // A quick exit: relaunched after the 2 s back-off, within the same poll, so
   // the screen goes on saying "running".
-  ASSERT_TRUE(test::wait_until([&] { return launches() == 2 && agent_pid() && *agent_pid() != first; },
-                               kStartTimeout));
+  ASSERT_TRUE(test::wait_until([&] { return launches() == 2 && agent_pid() && *agent_pid() != first; }, kStartTimeout));
   EXPECT_GE(Clock::now() - killed, 2s);
   EXPECT_EQ(screens_in(run->out()).size(), 1u);
   stop_and_expect_clean_exit(*run);

@@ -13,8 +13,8 @@
 #include "host/display_step.h"
 #include "platform/clock.h"
 #include "platform/process.h"
-#include "platform/text.h"
 #include "platform/testing/process_testing.h"
+#include "platform/text.h"
 #include "tests/support/test_support.h"
 
 namespace wv {

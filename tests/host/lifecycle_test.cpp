@@ -23,8 +23,8 @@
 #include "platform/os.h"
 #include "platform/os_error.h"
 #include "platform/process.h"
-#include "platform/text.h"
 #include "platform/testing/process_testing.h"
+#include "platform/text.h"
 #include "tests/support/host_fixture.h"
 #include "tests/support/host_run.h"
 #include "tests/support/test_support.h"
@@ -145,7 +145,9 @@ TEST_F(HostLifecycleTest, AHostNeverLaunchesAnotherHost) {
   const fs::path host = test::host_exe().parent_path() / "." / test::host_exe().filename();
   const Case cases[] = {
       {"the agent path names the host", host, {}, agent_is_host_message(path_to_utf8_lossy(host))},
-      {"the host was launched as an agent", test::agent_sim_exe(), {{"WAYVANE_SUPERVISED", native("1")}},
+      {"the host was launched as an agent",
+       test::agent_sim_exe(),
+       {{"WAYVANE_SUPERVISED", native("1")}},
        std::string(kLaunchedAsAgentMessage)},
   };
   for (const Case& c : cases) {

@@ -79,7 +79,9 @@ TEST(StatusScreen, TextsFromFilesCannotDriveTheTerminal) {
   DeviceStatusFile s = status("u", "\x1b[2J\x1b]0;owned\x07Phone");
   s.session = SessionReport::Lost;
   s.remediation = "line\nbreak\r\x7f";
-  s.error = "\xc2\x9b" "31m";
+  s.error =
+      "\xc2\x9b"
+      "31m";
   std::string text = render_screen(AgentState::Running, {{s, false}});
   EXPECT_EQ(text,
             "agent: running\n"
@@ -122,11 +124,13 @@ TEST(DisplayStep, AStatusIsStaleOnceItIsMoreThanTwentySecondsOld) {
   auto status_json = [](std::string_view udid, std::uint64_t updated_at) {
     return "{\"version\":1,\"agent_version\":\"t\",\"udid\":\"" + std::string(udid) +
            "\",\"updated_at\":" + std::to_string(updated_at) + ",\"connected\":true,\"device\":{\"name\":\"" +
-           std::string(udid) + "\",\"product_type\":\"iPhone15,2\",\"ios_version\":\"17.5\"},"
+           std::string(udid) +
+           "\",\"product_type\":\"iPhone15,2\",\"ios_version\":\"17.5\"},"
            "\"session\":\"spoofing\",\"remediation\":\"\",\"transport\":\"usb\"}";
   };
-  dir.write("devices.json",
-            R"({"version":1,"agent_version":"t","devices":[{"udid":"twenty","name":""},{"udid":"twenty-one","name":""}]})");
+  dir.write(
+      "devices.json",
+      R"({"version":1,"agent_version":"t","devices":[{"udid":"twenty","name":""},{"udid":"twenty-one","name":""}]})");
   // Ages are whole seconds: a read in a later second than the writing is done again.
   std::vector<std::string> written;
   for (int attempt = 0; attempt < 5; ++attempt) {

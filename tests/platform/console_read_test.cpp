@@ -23,10 +23,10 @@ TEST(ConsoleReadTest, OnlyAReadCutOffByCtrlCIsReadAgainAndCtrlZFirstIsTheEnd) {
   const Case cases[] = {
       {true, u"", kConsoleReadAborted, ConsoleRead::Again},  // Ctrl+C or Ctrl+Break
       {false, u"", kConsoleReadAborted, ConsoleRead::Again},
-      {true, u"\r\n", 0, ConsoleRead::Text},  // Enter
+      {true, u"\r\n", 0, ConsoleRead::Text},                        // Enter
       {true, u"stop\r\n", kConsoleReadAborted, ConsoleRead::Text},  // a stale error on real text
-      {true, u"\x1a\r\n", 0, ConsoleRead::End},  // Ctrl+Z, Enter
-      {true, u"ab\x1a\r\n", 0, ConsoleRead::Text},  // only first does it end the input
+      {true, u"\x1a\r\n", 0, ConsoleRead::End},                     // Ctrl+Z, Enter
+      {true, u"ab\x1a\r\n", 0, ConsoleRead::Text},                  // only first does it end the input
       {true, u"", 0, ConsoleRead::End},
       {false, u"", kInvalidHandle, ConsoleRead::Failure},
   };

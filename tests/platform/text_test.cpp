@@ -24,7 +24,10 @@ TEST(TextTest, TextRoundTripsThroughNativeStrings) {
 TEST(TextTest, InvalidUtf8IsReplacedOnTheWayBackToText) {
   // On Windows the bad byte is replaced going in; on POSIX it is kept as a
   // byte of the name and replaced only when shown.
-  EXPECT_EQ(native_to_utf8_lossy(native_from_utf8("a\xFF" "b")), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(native_to_utf8_lossy(native_from_utf8("a\xFF"
+                                                  "b")),
+            "a\xEF\xBF\xBD"
+            "b");
 }
 
 TEST(TextTest, PathsJoinWithThePlatformsSeparator) {

@@ -24,8 +24,7 @@ HostRunOptions HostWithSimAgentTest::options(std::string_view mode, std::optiona
 }
 
 std::unique_ptr<HostRun> HostWithSimAgentTest::start(std::string_view mode, std::optional<fs::path> agent,
-                                                     std::optional<std::string> hang_up_after,
-                                                     EnvOverrides more_env) {
+                                                     std::optional<std::string> hang_up_after, EnvOverrides more_env) {
   HostRunOptions how = options(mode, std::move(agent));
   how.env.insert(how.env.end(), more_env.begin(), more_env.end());
   how.hang_up_after = std::move(hang_up_after);

@@ -60,14 +60,22 @@ struct SimRecord {
 inline SimRecord parse_record(const std::filesystem::path& file) {
   SimRecord r;
   for (const auto& line : read_lines(file)) {
-    if (line.starts_with("arg ")) r.args.push_back(line.substr(4));
-    else if (line.starts_with("env ")) r.env.push_back(line.substr(4));
-    else if (line.starts_with("cwd ")) r.cwd = line.substr(4);
-    else if (line.starts_with("fd ")) r.fds.push_back(line.substr(3));
-    else if (line == "ready") r.ready = true;
-    else if (line == "stdin-end") r.stdin_end = true;
-    else if (line.starts_with("pid ")) r.pid = std::stol(line.substr(4));
-    else if (line.starts_with("child ")) r.child = std::stol(line.substr(6));
+    if (line.starts_with("arg "))
+      r.args.push_back(line.substr(4));
+    else if (line.starts_with("env "))
+      r.env.push_back(line.substr(4));
+    else if (line.starts_with("cwd "))
+      r.cwd = line.substr(4);
+    else if (line.starts_with("fd "))
+      r.fds.push_back(line.substr(3));
+    else if (line == "ready")
+      r.ready = true;
+    else if (line == "stdin-end")
+      r.stdin_end = true;
+    else if (line.starts_with("pid "))
+      r.pid = std::stol(line.substr(4));
+    else if (line.starts_with("child "))
+      r.child = std::stol(line.substr(6));
   }
   return r;
 }
@@ -83,8 +91,6 @@ inline bool wait_for_stdin_end(const std::filesystem::path& record) {
   return wait_until([&] { return parse_record(record).stdin_end; }, kAgentTimeout);
 }
 
-inline std::size_t launch_count(const std::filesystem::path& count_file) {
-  return read_lines(count_file).size();
-}
+inline std::size_t launch_count(const std::filesystem::path& count_file) { return read_lines(count_file).size(); }
 
 }  // namespace wv::test

@@ -20,10 +20,22 @@ using StatusMember = std::pair<std::string, std::optional<std::string>>;
 // as it is given.
 inline std::string status_json_open(const std::vector<StatusMember>& changes = {}) {
   std::vector<StatusMember> members = {
-      {"udid", R"("U")"},     {"publish_error", {}},       {"version", "1"},     {"agent_version", R"("1.0")"},
-      {"connected", "true"},  {"device", {}},              {"session", R"("idle")"}, {"provenance", {}},
-      {"remediation", R"("")"}, {"error", {}},             {"transport", {}},    {"updated_at", {}},
-      {"pairing_repair_needed", {}}, {"route", {}},        {"motion", {}},       {"steering", {}},
+      {"udid", R"("U")"},
+      {"publish_error", {}},
+      {"version", "1"},
+      {"agent_version", R"("1.0")"},
+      {"connected", "true"},
+      {"device", {}},
+      {"session", R"("idle")"},
+      {"provenance", {}},
+      {"remediation", R"("")"},
+      {"error", {}},
+      {"transport", {}},
+      {"updated_at", {}},
+      {"pairing_repair_needed", {}},
+      {"route", {}},
+      {"motion", {}},
+      {"steering", {}},
   };
   const std::size_t known = members.size();
   for (const auto& [key, value] : changes) {

@@ -39,9 +39,9 @@
 #include "platform/env.h"
 #include "platform/fs.h"
 #include "platform/process.h"
-#include "platform/text.h"
 #include "platform/testing/env_testing.h"
 #include "platform/testing/process_testing.h"
+#include "platform/text.h"
 #include "publisher.h"
 
 namespace {
@@ -86,7 +86,7 @@ void write_record(const std::filesystem::path& file) {
 [[noreturn]] void crash() {
   volatile std::uintptr_t address = 0;
   *reinterpret_cast<volatile int*>(address) = 1;  // NOLINT(performance-no-int-to-ptr): the very point
-  std::abort();  // not reached
+  std::abort();                                   // not reached
 }
 
 [[noreturn]] void run_forever() {

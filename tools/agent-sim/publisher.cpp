@@ -102,7 +102,8 @@ int run_publisher(const std::filesystem::path& scenario_file, const std::functio
   const std::uint64_t start = scenario_start(state_file, &crashed_before);
 
   ordered_json index{{"version", 1}, {"agent_version", "sim-1.0"}, {"devices", ordered_json::array()}};
-  for (const auto& d : devices) index["devices"].push_back({{"udid", d.value("udid", "")}, {"name", d.value("name", "")}});
+  for (const auto& d : devices)
+    index["devices"].push_back({{"udid", d.value("udid", "")}, {"name", d.value("name", "")}});
   write_in_place(dir / native_from_utf8("devices.json"), index.dump(2), !churn_wanted);
 
   auto status_file = [&](const ordered_json& d) {

@@ -12,14 +12,14 @@ namespace wv {
 std::optional<NativeString> get_env(std::string_view name) {
   std::wstring key = native_from_utf8(name);
   bool missing = false;
-  auto value = detail::fill_growing<wchar_t>(64, std::numeric_limits<DWORD>::max(),
-                                             [&](wchar_t* data, std::size_t size) -> std::optional<std::size_t> {
-    SetLastError(ERROR_SUCCESS);
-    DWORD length = GetEnvironmentVariableW(key.c_str(), data, static_cast<DWORD>(size));
-    // Zero is both "not set" and "set to the empty string"; the last error tells them apart.
-    missing = length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND;
-    return length;
-  });
+  auto value = detail::fill_growing<wchar_t>(
+      64, std::numeric_limits<DWORD>::max(), [&](wchar_t* data, std::size_t size) -> std::optional<std::size_t> {
+        SetLastError(ERROR_SUCCESS);
+        DWORD length = GetEnvironmentVariableW(key.c_str(), data, static_cast<DWORD>(size));
+        // Zero is both "not set" and "set to the empty string"; the last error tells them apart.
+        missing = length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND;
+        return length;
+      });
   if (missing) return std::nullopt;
   return value;
 }

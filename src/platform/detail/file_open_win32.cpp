@@ -49,8 +49,10 @@ std::wstring program_path_form(const std::wstring& path) {
   if (!short_path) return long_form;
   std::wstring short_form = std::move(*short_path);
   // The prefix came along; the short form is meant for where it is not understood.
-  if (short_form.starts_with(L"\\\\?\\UNC\\")) short_form = L"\\\\" + short_form.substr(8);
-  else if (short_form.starts_with(L"\\\\?\\")) short_form.erase(0, 4);
+  if (short_form.starts_with(L"\\\\?\\UNC\\"))
+    short_form = L"\\\\" + short_form.substr(8);
+  else if (short_form.starts_with(L"\\\\?\\"))
+    short_form.erase(0, 4);
   return short_form.size() < MAX_PATH ? short_form : long_form;
 }
 

@@ -44,7 +44,8 @@ std::expected<void, ReadFailure> read_regular_file(const std::filesystem::path::
     // The limit holds for what is read too.
     if (content.size() > max_bytes) return std::unexpected(ReadFailure::TooLarge);
     if (*got < want) return {};
-    want = std::min<std::size_t>(std::max<std::size_t>(content.size(), std::size_t{64} * 1024), max_bytes + 1 - content.size());
+    want = std::min<std::size_t>(std::max<std::size_t>(content.size(), std::size_t{64} * 1024),
+                                 max_bytes + 1 - content.size());
   }
 }
 

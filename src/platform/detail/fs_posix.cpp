@@ -13,7 +13,7 @@
 namespace wv {
 
 bool is_existing_non_directory(const std::filesystem::path& p) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(p.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
@@ -45,7 +45,7 @@ std::expected<File, ReadFailure> open_for_reading(const std::filesystem::path::s
 }
 
 std::expected<std::uint64_t, ReadFailure> regular_file_size(const File& file) {
-  struct stat st{};
+  struct stat st {};
   if (::fstat(static_cast<int>(file.get()), &st) != 0) return std::unexpected(ReadFailure::Io);
   if (!S_ISREG(st.st_mode)) return std::unexpected(ReadFailure::NotRegular);
   return static_cast<std::uint64_t>(st.st_size);

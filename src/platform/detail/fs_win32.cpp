@@ -4,17 +4,17 @@
 
 #include <algorithm>
 
+#include "platform/detail/file_open_win32.h"
 #include "platform/detail/fs_system.h"
 #include "platform/detail/grow_buffer.h"
-#include "platform/detail/file_open_win32.h"
 #include "platform/detail/unique_handle.h"
 
 namespace wv {
 bool is_existing_non_directory(const std::filesystem::path& p) {
   // Opening the file itself (rather than asking for its attributes) follows
   // symbolic links to their target, as the metadata test must.
-  UniqueHandle h(CreateFileW(long_path_form(p.native()).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                             kOpenFlags, nullptr));
+  UniqueHandle h(
+      CreateFileW(long_path_form(p.native()).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, kOpenFlags, nullptr));
   if (!h) return false;
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(h.get(), &info)) return false;
@@ -48,12 +48,12 @@ std::optional<std::filesystem::path> temp_dir() {
 namespace fs_system {
 
 std::expected<File, ReadFailure> open_for_reading(const std::filesystem::path::string_type& path) {
-  File h(detail::as_stream(CreateFileW(long_path_form(path).c_str(), GENERIC_READ, kShareAll, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | kOpenFlags, nullptr)));
+  File h(detail::as_stream(CreateFileW(long_path_form(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL | kOpenFlags, nullptr)));
   if (!h) {
     DWORD error = GetLastError();
     return std::unexpected(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadFailure::Missing
-                                                                                           : ReadFailure::Io);
+                                                                                          : ReadFailure::Io);
   }
   return h;
 }

@@ -26,8 +26,8 @@ NativeStringView entry_name(NativeStringView entry) { return entry.substr(0, ent
 
 }  // namespace
 
-std::vector<NativeString> merge_environment(std::vector<NativeString> entries, const decltype(SpawnRequest::env)& changes,
-                                            NameOrder order, bool sort) {
+std::vector<NativeString> merge_environment(std::vector<NativeString> entries,
+                                            const decltype(SpawnRequest::env)& changes, NameOrder order, bool sort) {
   for (const auto& [key, value] : changes) {
     NativeString name = native_from_utf8(key);
     std::erase_if(entries, [&](const NativeString& e) { return order(entry_name(e), name) == 0; });

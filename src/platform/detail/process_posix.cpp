@@ -20,8 +20,10 @@ namespace {
 // POSIX.1-2017, XSH wait(): the status of a process that has ended.
 void record(ChildProcess::Impl& child, int status) {
   child.ended = true;
-  if (WIFEXITED(status)) child.exit_code = WEXITSTATUS(status);
-  else if (WIFSIGNALED(status)) child.exit_code = 128 + WTERMSIG(status);
+  if (WIFEXITED(status))
+    child.exit_code = WEXITSTATUS(status);
+  else if (WIFSIGNALED(status))
+    child.exit_code = 128 + WTERMSIG(status);
 }
 
 }  // namespace

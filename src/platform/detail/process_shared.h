@@ -19,7 +19,7 @@ using NameOrder = int (*)(NativeStringView a, NativeStringView b);
 
 // `entries` with each change applied in turn: the entries of its name go, and
 // it is added last unless its value is nothing. With `sort`, stably sorted.
-std::vector<NativeString> merge_environment(std::vector<NativeString> entries, const decltype(SpawnRequest::env)& changes,
-                                            NameOrder order, bool sort);
+std::vector<NativeString> merge_environment(std::vector<NativeString> entries,
+                                            const decltype(SpawnRequest::env)& changes, NameOrder order, bool sort);
 
 }  // namespace wv::detail

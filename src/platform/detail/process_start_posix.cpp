@@ -10,7 +10,7 @@ namespace wv {
 void prepare_process_at_start() {
   // An ignored SIGCHLD is the one disposition exec keeps that changes what
   // waitpid does; a handler a launcher set does not survive exec.
-  struct sigaction dfl{};
+  struct sigaction dfl {};
   dfl.sa_handler = SIG_DFL;
   sigemptyset(&dfl.sa_mask);
   ::sigaction(SIGCHLD, &dfl, nullptr);

@@ -143,9 +143,8 @@ std::expected<ChildOutput, OsError> prepare_output(const StdioTarget& target, de
     o.child_end = std::move(p->write);
   } else if (target.mode == StdioMode::File) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    o.child_end = UniqueHandle(CreateFileW(target.file.c_str(), GENERIC_WRITE,
-                                           kShareAll, &sa,
-                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    o.child_end = UniqueHandle(
+        CreateFileW(target.file.c_str(), GENERIC_WRITE, kShareAll, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!o.child_end) return std::unexpected(last_os_error());
   } else if (auto own = detail::standard_stream(which); own && detail::is_console_or_terminal(*own)) {
     o.relayed = true;

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "platform/text.h"
 #include "platform/detail/unique_handle.h"
+#include "platform/text.h"
 
 namespace wv {
 namespace {
@@ -37,7 +37,7 @@ bool start_detached_thread(std::string_view name, std::function<void()> body) {
     return false;
   }
   static_cast<void>(owned.release());  // the thread owns it now
-  return true;      // closing our handle detaches the thread
+  return true;                         // closing our handle detaches the thread
 }
 
 }  // namespace wv

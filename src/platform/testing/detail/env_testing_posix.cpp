@@ -8,8 +8,10 @@ namespace wv {
 
 void set_env(std::string_view name, const std::optional<NativeString>& value) {
   std::string key(name);
-  if (value) ::setenv(key.c_str(), value->c_str(), 1);
-  else ::unsetenv(key.c_str());
+  if (value)
+    ::setenv(key.c_str(), value->c_str(), 1);
+  else
+    ::unsetenv(key.c_str());
 }
 
 std::vector<std::string> command_line_arguments() {

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 namespace wv {
 
 std::optional<HeldWriter> HeldWriter::open(const std::filesystem::path& p) {

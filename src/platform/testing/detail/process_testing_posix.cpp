@@ -62,7 +62,7 @@ std::vector<std::string> describe_open_handles() {
 std::vector<std::string> describe_signal_state() {
   std::vector<std::string> out;
   for (int signal : {SIGCHLD, SIGPIPE, SIGINT}) {
-    struct sigaction now{};
+    struct sigaction now {};
     ::sigaction(signal, nullptr, &now);
     const char* how = now.sa_handler == SIG_DFL ? "default" : now.sa_handler == SIG_IGN ? "ignored" : "handled";
     out.push_back(std::string(::sigabbrev_np(signal)) + " " + how);
