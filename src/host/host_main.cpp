@@ -31,15 +31,11 @@ constexpr int kExitStopped = 0;
 constexpr int kExitStartFailed = 1;
 constexpr int kExitFatal = 101;
 
-// In a console window of its own (started from Explorer, or a terminal tab
-// that closes with its program) the window would close on the last message
-// unread, so it first waits for Enter. The prompt goes to standard error,
-// which is then that console, whatever standard output was redirected to.
-// The watcher has ended by then: this read is the only one.
-void hold_window_open() {
-  if (!console_belongs_to_this_process_alone()) return;
-  if (write_stderr(kPressEnterToClose)) wait_for_stdin_line();
-}
+// A console window of its own would close on the last message unread, so it
+// first waits for Enter, whatever standard output was redirected to. An
+// Enter pressed while the agent was stopping does not count. The watcher has
+// ended by then: this read is the only one.
+void hold_window_open() { hold_own_window_open(kPressEnterToClose); }
 
 // A start-up failure: the message on standard error and status 1.
 int start_failure(std::string_view message) {

@@ -21,10 +21,12 @@ void wait_for_stdin_line();
 // Blocks until standard input ends (or fails); the bytes read are discarded.
 void wait_for_stdin_end();
 
-// True when this process reads and writes a console window that belongs to
-// it alone: on Windows, the window opened for it because it was started from
-// Explorer, which closes when it exits. Always false on POSIX.
-bool console_belongs_to_this_process_alone();
+// Where this process reads and writes a console window that belongs to it
+// alone, which closes when it exits (on Windows, the one opened because it
+// was started from Explorer, or a terminal tab's own; never on POSIX): drops
+// what was typed ahead, writes `prompt` to standard error, that window, and
+// waits for a line. Nothing anywhere else.
+void hold_own_window_open(std::string_view prompt);
 
 // Makes a write to a closed pipe fail with an error instead of killing the
 // process (POSIX SIGPIPE); nothing to do on Windows.

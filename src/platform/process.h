@@ -83,7 +83,7 @@ class ChildProcess {
 // call that never returns (a phone's USB link) would hold the caller for
 // good. A process normally goes within milliseconds; three seconds leave
 // room for a loaded machine and a job of several processes, and keep a
-// stop that had to end the agent under ten seconds from the user's Enter.
+// stop that had to end the agent about ten seconds from the user's Enter.
 inline constexpr Duration kForcedEndWait = Duration::seconds(3);
 
 // Inherit: the parent's own stream. Where that is a Windows console, which

@@ -37,31 +37,33 @@ TEST(ConsoleReadTest, OnlyAReadCutOffByCtrlCIsReadAgainAndCtrlZFirstIsTheEnd) {
 }
 
 // Enter as each console input mode hands it over, one read at a time: the
-// read that ends the line, counted from 1, or 0 for none.
+// reads that end a line, counted from 1.
 TEST(ConsoleReadTest, TypedInputEndsAtACarriageReturnAndAStreamOnlyAtALineFeed) {
   struct Case {
     const char* what;
     std::vector<std::string_view> reads;
     InputSource source;
-    std::size_t ending_read;
+    std::vector<std::size_t> ending_reads;
   };
   const std::string long_line(600, 'x');
   const Case cases[] = {
-      {"line and processed input (the default)", {"stop\r\n"}, InputSource::Typed, 1},
-      {"no line input: keys as typed", {"s", "t", "\r"}, InputSource::Typed, 3},
-      {"no processed input: Enter is a bare CR", {"stop\r"}, InputSource::Typed, 1},
-      {"neither", {"\r"}, InputSource::Typed, 1},
-      {"a line longer than one read", {long_line, "x\r\n"}, InputSource::Typed, 2},
-      {"a terminal in canonical mode", {"stop\n"}, InputSource::Typed, 1},
-      {"a pipe's carriage return", {"\r", "stop\r"}, InputSource::Stream, 0},
-      {"a pipe's line, longer than one read", {long_line, "x\r\n"}, InputSource::Stream, 2},
+      {"line and processed input (the default)", {"stop\r\n"}, InputSource::Typed, {1}},
+      {"no line input: keys as typed", {"s", "t", "\r"}, InputSource::Typed, {3}},
+      {"no processed input: Enter is a bare CR", {"stop\r"}, InputSource::Typed, {1}},
+      {"neither", {"\r", "\r"}, InputSource::Typed, {1, 2}},
+      {"a line longer than one read", {long_line, "x\r\n"}, InputSource::Typed, {2}},
+      {"CR and LF in two reads are one Enter", {"stop\r", "\n", "\r\n"}, InputSource::Typed, {1, 3}},
+      {"a terminal in canonical mode", {"stop\n", "\n"}, InputSource::Typed, {1, 2}},
+      {"a pipe's carriage return", {"\r", "stop\r"}, InputSource::Stream, {}},
+      {"a pipe's line, longer than one read", {long_line, "x\r\n"}, InputSource::Stream, {2}},
   };
   for (const Case& c : cases) {
-    std::size_t ending = 0;
-    for (std::size_t i = 0; i < c.reads.size() && ending == 0; ++i) {
-      if (read_ends_line(c.reads[i], c.source)) ending = i + 1;
+    LineEnds line_ends(c.source);
+    std::vector<std::size_t> endings;
+    for (std::size_t i = 0; i < c.reads.size(); ++i) {
+      if (line_ends.ends_line(c.reads[i])) endings.push_back(i + 1);
     }
-    EXPECT_EQ(ending, c.ending_read) << c.what;
+    EXPECT_EQ(endings, c.ending_reads) << c.what;
   }
 }
 

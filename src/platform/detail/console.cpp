@@ -14,14 +14,15 @@ bool write_standard(detail::StandardStream which, std::string_view utf8) {
 enum class ReadUntil { LineEnd, End };
 
 void drain_stdin(ReadUntil until) {
-  const detail::InputSource source = detail::is_console_or_terminal(detail::StandardStream::In)
-                                         ? detail::InputSource::Typed
-                                         : detail::InputSource::Stream;
+  // One for the process: the watcher's reads, then the window's wait for Enter.
+  static detail::LineEnds line_ends(detail::is_console_or_terminal(detail::StandardStream::In)
+                                        ? detail::InputSource::Typed
+                                        : detail::InputSource::Stream);
   char chunk[512];
   for (;;) {
     std::optional<std::size_t> n = detail::read_stdin_some(chunk, sizeof chunk);
     if (!n || *n == 0) return;
-    if (until == ReadUntil::LineEnd && detail::read_ends_line(std::string_view(chunk, *n), source)) return;
+    if (until == ReadUntil::LineEnd && line_ends.ends_line(std::string_view(chunk, *n))) return;
   }
 }
 

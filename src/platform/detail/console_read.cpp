@@ -21,9 +21,13 @@ ConsoleRead classify_console_read(bool succeeded, std::u16string_view text, std:
   return ConsoleRead::Text;
 }
 
-bool read_ends_line(std::string_view bytes, InputSource source) {
-  const std::string_view ends = source == InputSource::Typed ? std::string_view("\n\r") : std::string_view("\n");
-  return bytes.find_first_of(ends) != std::string_view::npos;
+bool LineEnds::ends_line(std::string_view bytes) {
+  if (line_feed_owed_.exchange(false) && bytes.starts_with('\n')) bytes.remove_prefix(1);
+  const std::string_view ends = source_ == InputSource::Typed ? std::string_view("\n\r") : std::string_view("\n");
+  const std::size_t end = bytes.find_first_of(ends);
+  if (end == std::string_view::npos) return false;
+  line_feed_owed_.store(bytes[end] == '\r' && end + 1 == bytes.size());
+  return true;
 }
 
 }  // namespace wv::detail

@@ -4,6 +4,7 @@
 // ends. Pure code, so both platforms build and test it; stream_io_win32.cpp
 // and console.cpp make the calls. Internal to the platform layer.
 
+#include <atomic>
 #include <cstdint>
 #include <string_view>
 
@@ -29,16 +30,30 @@ enum class InputSource {
   Stream,  // a pipe or a file: the lines are written by a program
 };
 
-// Whether `bytes`, one read's worth of standard input, holds the end of the
-// line being read. A line feed always ends it. Typed input also ends at a
-// carriage return: Enter arrives as a lone "\r" where the input mode is not
-// the usual one, and that mode belongs to the console or the terminal, left
-// as whoever used it last left it. A console without ENABLE_LINE_INPUT hands
-// keys over as typed, and one without ENABLE_PROCESSED_INPUT ends a line
-// with "\r" and no line feed (Microsoft Learn, "SetConsoleMode function",
-// the input mode flags); a terminal in non-canonical mode without ICRNL
-// passes Enter on as "\r" (POSIX.1-2017, XBD 11.2, "Parameters that Can be
-// Set", Input Modes). A program writing to a pipe ends its lines with "\n".
-bool read_ends_line(std::string_view bytes, InputSource source);
+// Where the lines of standard input end, one read at a time, for every reader
+// of the process's input in turn. A line feed always ends a line. Typed input
+// also ends at a carriage return: Enter arrives as a lone "\r" where the input
+// mode is not the usual one, and that mode belongs to the console or the
+// terminal, left as whoever used it last left it. A console without
+// ENABLE_LINE_INPUT hands keys over as typed, and one without
+// ENABLE_PROCESSED_INPUT ends a line with "\r" and no line feed (Microsoft
+// Learn, "SetConsoleMode function", the input mode flags); a terminal in
+// non-canonical mode without ICRNL passes Enter on as "\r" (POSIX.1-2017, XBD
+// 11.2, "Parameters that Can be Set", Input Modes). A program writing to a
+// pipe ends its lines with "\n".
+class LineEnds {
+ public:
+  explicit LineEnds(InputSource source) : source_(source) {}
+
+  // Whether `bytes`, one read's worth, holds the end of the line being read.
+  // In the usual mode Enter ends a line with "\r\n": when a read ends at its
+  // "\r", the "\n" that starts the next one belongs to that line, not to a
+  // new one, whichever reader reads it.
+  bool ends_line(std::string_view bytes);
+
+ private:
+  InputSource source_;
+  std::atomic<bool> line_feed_owed_{false};  // read by the next reader, on another thread
+};
 
 }  // namespace wv::detail

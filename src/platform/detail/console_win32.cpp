@@ -6,7 +6,7 @@
 
 namespace wv {
 
-bool console_belongs_to_this_process_alone() {
+void hold_own_window_open(std::string_view prompt) {
   // A shell that started us is attached to the same console, so the list
   // holds at least two processes then. A launcher's hidden console
   // (CREATE_NO_WINDOW) has no window, and redirected streams show nothing
@@ -14,8 +14,14 @@ bool console_belongs_to_this_process_alone() {
   // "GetConsoleProcessList function": the count of processes attached.)
   using detail::is_console_or_terminal, detail::StandardStream;
   DWORD ids[2] = {};
-  return GetConsoleProcessList(ids, 2) == 1 && GetConsoleWindow() != nullptr &&
-         is_console_or_terminal(StandardStream::In) && is_console_or_terminal(StandardStream::Err);
+  if (GetConsoleProcessList(ids, 2) != 1 || GetConsoleWindow() == nullptr ||
+      !is_console_or_terminal(StandardStream::In) || !is_console_or_terminal(StandardStream::Err)) {
+    return;
+  }
+  // The input records typed ahead are discarded (Microsoft Learn,
+  // "FlushConsoleInputBuffer function").
+  FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
+  if (write_stderr(prompt)) wait_for_stdin_line();
 }
 
 // Windows has no SIGPIPE: a write to a closed pipe fails on its own.

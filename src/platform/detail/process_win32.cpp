@@ -228,11 +228,12 @@ class InheritOnly {
 // in may forbid it), it goes without
 // and a forced end reaches it alone, rather than the launch failing.
 //
-// A process of the job that dies of an unhandled exception ends at once
-// (JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION, Microsoft Learn,
-// "JOBOBJECT_BASIC_LIMIT_INFORMATION structure"), even one that asked for
-// the default error mode back: its crash dialog would otherwise keep it
-// alive, our exit check would see it running and nothing would relaunch it.
+// A process of the job that dies of an unhandled exception ends without a
+// crash dialog: the limit has the system call SetErrorMode with
+// SEM_NOGPFAULTERRORBOX for each process in the job (Microsoft Learn,
+// "JOBOBJECT_BASIC_LIMIT_INFORMATION structure"). Its dialog would otherwise
+// keep it alive, our exit check would see it running and nothing would
+// relaunch it.
 // A job whose limit cannot be set is still a job.
 UniqueHandle job_of_its_own(HANDLE process) {
   UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
