@@ -19,11 +19,8 @@ namespace {
 
 // POSIX.1-2017, XSH wait(): the status of a process that has ended.
 void record(ChildProcess::Impl& child, int status) {
-  child.ended = true;
-  if (WIFEXITED(status))
-    child.exit_code = WEXITSTATUS(status);
-  else if (WIFSIGNALED(status))
-    child.exit_code = 128 + WTERMSIG(status);
+  if (WIFEXITED(status)) child.exit_code = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) child.exit_code = 128 + WTERMSIG(status);
 }
 
 }  // namespace
@@ -41,13 +38,10 @@ bool ChildProcess::has_ended() {
     // (POSIX.1-2017, XSH waitpid()).
     pid_t r = ::waitpid(pid, &status, WNOHANG);
     if (r == 0) return false;
-    if (r == pid) {
-      record(*impl_, status);
-      return true;
-    }
     if (r < 0 && errno == EINTR) continue;
-    // The pid is no longer ours to wait for: never signal it again.
+    // Otherwise ended, or no longer ours to wait for: never signal it again.
     impl_->ended = true;
+    if (r == pid) record(*impl_, status);
     return true;
   }
 }
@@ -63,15 +57,9 @@ void ChildProcess::terminate_and_wait() {
   // Polled, not waited for: SIGKILL ends a process only when it next leaves
   // the kernel (POSIX.1-2017, kill(): the signal is sent, not the end
   // awaited), and a blocking waitpid cannot be given a time limit.
-  constexpr Duration kPoll = Duration::millis(10);
   const MonotonicInstant start = monotonic_now();
-  while (!has_ended()) {
-    if (elapsed_since(start) >= kForcedEndWait) {
-      impl_->ended = true;  // given up on: never waited for or signalled again
-      return;
-    }
-    sleep_for(kPoll);
-  }
+  while (!has_ended() && elapsed_since(start) < kForcedEndWait) sleep_for(Duration::millis(10));
+  impl_->ended = true;  // if not reaped by now, given up on: never waited for or signalled again
 }
 
 namespace {
