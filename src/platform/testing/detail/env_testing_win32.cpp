@@ -1,7 +1,7 @@
 #include "platform/testing/env_testing.h"
 
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 namespace wv {
 
