@@ -15,7 +15,7 @@ std::optional<NativeString> get_env(std::string_view name) {
   return NativeString(value);
 }
 
-std::vector<NativeString> detail::environment_entries() {
+std::vector<NativeString> detail::own_environment() {
   std::vector<NativeString> out;
   for (char** e = environ; e != nullptr && *e != nullptr; ++e) out.emplace_back(*e);
   return out;

@@ -24,7 +24,7 @@ std::optional<NativeString> get_env(std::string_view name) {
   return value;
 }
 
-std::vector<NativeString> detail::environment_entries() {
+std::vector<NativeString> detail::own_environment() {
   std::vector<NativeString> out;
   if (wchar_t* block = GetEnvironmentStringsW()) {
     for (const wchar_t* p = block; *p != L'\0'; p += wcslen(p) + 1) out.emplace_back(p);

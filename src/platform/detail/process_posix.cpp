@@ -189,7 +189,7 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   std::vector<std::string> args{request.program.native()};
   args.insert(args.end(), request.args.begin(), request.args.end());
   std::vector<std::string> env =
-      detail::merge_environment(detail::environment_entries(), request.env, &compare_names, false);
+      detail::merge_environment(detail::own_environment(), request.env, &compare_names, false);
   pid_t pid = -1;
   rc = ::posix_spawn(&pid, request.program.c_str(), &setup.actions, &setup.attr, c_array(args).data(),
                      c_array(env).data());

@@ -12,7 +12,7 @@ namespace wv::detail {
 using NativeStringView = std::basic_string_view<NativeString::value_type>;
 
 // The calling process's environment: its "NAME=value" entries, in order.
-std::vector<NativeString> environment_entries();
+std::vector<NativeString> own_environment();
 
 // Below, at or above 0 as name `a` sorts before `b`, is `b`, or sorts after it.
 using NameOrder = int (*)(NativeStringView a, NativeStringView b);

@@ -101,7 +101,7 @@ int compare_names(detail::NativeStringView a, detail::NativeStringView b) {
 // removed, as the double-NUL-terminated block that CreateProcessW expects.
 std::wstring environment_block(const SpawnRequest& request) {
   std::vector<std::wstring> entries =
-      detail::merge_environment(detail::environment_entries(), request.env, &compare_names, true);
+      detail::merge_environment(detail::own_environment(), request.env, &compare_names, true);
   std::wstring out;
   for (const auto& e : entries) (out += e) += L'\0';
   // An empty block is two NULs as well.

@@ -6,7 +6,7 @@ namespace wv {
 
 std::vector<std::string> environment_entries() {
   std::vector<std::string> out;
-  for (const NativeString& entry : detail::environment_entries()) out.push_back(native_to_utf8_lossy(entry));
+  for (const NativeString& entry : detail::own_environment()) out.push_back(native_to_utf8_lossy(entry));
   return out;
 }
 
