@@ -8,7 +8,7 @@
 
 #include "datadir/device_status.h"
 #include "fuzz/fuzz_check.h"
-#include "platform/utf8.h"
+#include "platform/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);

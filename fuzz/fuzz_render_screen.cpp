@@ -9,7 +9,7 @@
 #include "datadir/device_status.h"
 #include "fuzz/fuzz_check.h"
 #include "host/status_screen.h"
-#include "platform/utf8.h"
+#include "platform/text.h"
 
 namespace {
 

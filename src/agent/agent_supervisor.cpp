@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "platform/thread.h"
+
 namespace wv {
 
 AgentSupervisor::AgentSupervisor(std::filesystem::path agent_path, std::filesystem::path data_dir,

@@ -9,7 +9,6 @@
 
 #include "agent/agent_launch.h"
 #include "platform/clock.h"
-#include "platform/duration.h"
 #include "platform/os_error.h"
 #include "platform/process.h"
 

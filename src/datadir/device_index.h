@@ -12,6 +12,8 @@
 
 namespace wv {
 
+// Both records may also be written as arrays of their values in this order,
+// so each gains members only at its end.
 struct DeviceRef {
   std::string udid;  // required; names the folder devices/<udid>
   std::string name;

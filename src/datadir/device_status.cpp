@@ -7,7 +7,10 @@
 namespace wv {
 
 // Each record's table: its members, in their order, with the keys that must
-// be given. What each value may be follows from the member's type.
+// be given. What each value may be follows from the member's type. A record
+// that may be written as an array (ObjectOrArray) takes its values by
+// position, so it gains members only at its end: one added anywhere else
+// would give the values of every file already written to the wrong members.
 constexpr Field kSummaryFields[] = {
     WV_FIELD(DeviceSummary, name, Need::Required),
     WV_FIELD(DeviceSummary, product_type, Need::Required),

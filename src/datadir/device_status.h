@@ -58,6 +58,8 @@ constexpr std::string_view word_of(Motion value) {
   return {};
 }
 
+// These three records may also be written as arrays of their values in this
+// order, so each gains members only at its end.
 struct DeviceSummary {
   std::string name;
   std::string product_type;

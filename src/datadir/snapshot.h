@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "datadir/device_status.h"
-#include "platform/duration.h"
+#include "platform/clock.h"
 
 namespace wv {
 

@@ -6,7 +6,7 @@
 
 #include "agent/agent_supervisor.h"
 #include "host/status_screen.h"
-#include "platform/duration.h"
+#include "platform/clock.h"
 
 namespace wv {
 

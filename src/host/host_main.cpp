@@ -13,10 +13,10 @@
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/env.h"
-#include "platform/file_identity.h"
 #include "platform/fs.h"
-#include "platform/process_start.h"
+#include "platform/process.h"
 #include "platform/text.h"
+#include "platform/thread.h"
 
 namespace wv {
 

@@ -1,6 +1,6 @@
 #include "host/status_screen.h"
 
-#include "platform/utf8.h"
+#include "platform/text.h"
 
 namespace wv {
 

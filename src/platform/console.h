@@ -1,6 +1,8 @@
 #pragma once
 // The process's standard streams.
 
+#include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace wv {
@@ -20,6 +22,11 @@ void wait_for_stdin_line();
 
 // Blocks until standard input ends (or fails); the bytes read are discarded.
 void wait_for_stdin_end();
+
+// One read of standard input, blocking until something is there: the byte
+// count, 0 at the end, nothing on an error. A Windows console is read as
+// text, UTF-8 here, so that Ctrl+C is not taken for the end of input.
+std::optional<std::size_t> read_stdin_some(char* buffer, std::size_t size);
 
 // Where this process reads and writes a console window that belongs to it
 // alone, which closes when it exits (on Windows, the one opened because it

@@ -16,9 +16,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/detail/stream_io.h"
-#include "platform/duration.h"
+#include "platform/clock.h"
+#include "platform/env.h"
 #include "platform/os_error.h"
+#include "platform/stream.h"
 #include "platform/text.h"
 
 namespace wv {
@@ -27,18 +28,21 @@ namespace wv {
 class PipeEnd {
  public:
   PipeEnd() = default;
-  explicit PipeEnd(detail::UniqueStream stream) : stream_(std::move(stream)) {}
+  explicit PipeEnd(UniqueStream stream) : stream_(std::move(stream)) {}
 
   bool is_open() const { return static_cast<bool>(stream_); }
   void close() { stream_.reset(); }
   // Writes all of `bytes`; false on any failure.
-  bool write_all(std::string_view bytes);
+  bool write_all(std::string_view bytes) { return is_open() && wv::write_all(stream_.get(), bytes); }
   // Reads what is available, blocking until something is: the byte count,
   // 0 at the end, nothing on an error.
-  std::optional<std::size_t> read_some(char* buffer, std::size_t size);
+  std::optional<std::size_t> read_some(char* buffer, std::size_t size) {
+    if (!is_open()) return std::nullopt;
+    return wv::read_some(stream_.get(), buffer, size);
+  }
 
  private:
-  detail::UniqueStream stream_;
+  UniqueStream stream_;
 };
 
 // Destroying one never ends or waits for the process: only the stop protocol
@@ -105,7 +109,7 @@ struct SpawnRequest {
   std::vector<NativeString> args;  // the arguments after the program itself
   // Added to or overriding the parent's environment; a name with nothing as
   // its value is removed from the child's environment.
-  std::vector<std::pair<std::string, std::optional<NativeString>>> env;
+  EnvChanges env;
   StdioTarget out;
   StdioTarget err;
 };
@@ -123,5 +127,20 @@ struct SpawnedProcess {
 // inherits its three standard streams and nothing else of ours. A failure
 // leaves no handle or descriptor behind.
 std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request);
+
+// What the host puts right about the process it was handed, before it does
+// anything else.
+// POSIX: SIGCHLD goes back to its default, so that a launcher that ignores it
+// (the kernel then reaps our children itself) cannot make our waits for the
+// agent fail; and each of descriptors 0-2 that is closed is filled with
+// /dev/null opened for reading only, so that no file opened later can take
+// its number. A filled stream behaves as the closed one did: stdin reads as
+// its end, and a write to stdout or stderr still fails.
+// Windows: the DLL search leaves out the executable's own directory, and
+// neither a crash nor a critical error opens a dialog that would hold this
+// process or the agents it starts, which inherit the error mode.
+// Nothing here can fail in a way the host could mend; a step that does not
+// take leaves that part as it was.
+void prepare_process_at_start();
 
 }  // namespace wv

@@ -15,13 +15,13 @@
 
 #include "datadir/data_dir.h"
 #include "platform/clock.h"
-#include "platform/duration.h"
 #include "platform/env.h"
 #include "platform/os.h"
 #include "platform/process.h"
 #include "platform/testing/env_testing.h"
 #include "platform/testing/process_testing.h"
 #include "platform/text.h"
+#include "platform/thread.h"
 #include "tests/support/sim_agent.h"
 #include "tests/support/test_support.h"
 

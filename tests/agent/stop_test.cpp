@@ -10,9 +10,9 @@
 
 #include "agent/agent_supervisor.h"
 #include "platform/clock.h"
-#include "platform/duration.h"
 #include "platform/testing/env_testing.h"
 #include "platform/testing/process_testing.h"
+#include "platform/thread.h"
 #include "tests/support/sim_agent.h"
 #include "tests/support/test_support.h"
 

@@ -11,7 +11,7 @@
 
 #include "datadir/device_index.h"
 #include "datadir/device_status.h"
-#include "platform/utf8.h"
+#include "platform/text.h"
 #include "tests/support/status_json.h"
 
 namespace wv {

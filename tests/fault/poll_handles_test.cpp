@@ -15,6 +15,7 @@
 #include "platform/process.h"
 #include "platform/testing/process_testing.h"
 #include "platform/text.h"
+#include "platform/thread.h"
 #include "tests/support/test_support.h"
 
 namespace wv {

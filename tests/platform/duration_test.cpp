@@ -1,4 +1,4 @@
-#include "platform/duration.h"
+#include "platform/clock.h"
 
 #include <gtest/gtest.h>
 

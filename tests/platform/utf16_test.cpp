@@ -1,7 +1,7 @@
 // UTF-16 is what every Win32 text call takes and gives back; these run on
 // both platforms, so a fault shows natively before it shows under Wine.
 
-#include "platform/detail/utf16.h"
+#include "platform/text.h"
 
 #include <gtest/gtest.h>
 

@@ -42,6 +42,7 @@
 #include "platform/testing/env_testing.h"
 #include "platform/testing/process_testing.h"
 #include "platform/text.h"
+#include "platform/thread.h"
 #include "publisher.h"
 
 namespace {

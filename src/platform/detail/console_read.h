@@ -1,7 +1,7 @@
 #pragma once
 // What a read of standard input means to a reader that wants a line and an
 // end: one ReadConsoleW call on a console's input, and where a typed line
-// ends. Pure code, so both platforms build and test it; stream_io_win32.cpp
+// ends. Pure code, so both platforms build and test it; console_win32.cpp
 // and console.cpp make the calls. Internal to the platform layer.
 
 #include <atomic>

@@ -1,18 +1,28 @@
 #include "platform/detail/console_relay_win32.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
 
-#include "platform/detail/utf16.h"
+#include "platform/text.h"
 #include "platform/thread.h"
 
 namespace wv::detail {
 namespace {
 
+// WriteConsoleW takes its buffer through a 64 KB heap that the console
+// functions share, and fails with ERROR_NOT_ENOUGH_MEMORY past what is free
+// there (Microsoft Learn, "WriteConsole function").
+constexpr std::size_t kMaxConsoleUnits = 8192;
+
+// A slim lock needs no construction or destruction: a thread still copying a
+// child's output while the process exits never meets a destroyed lock.
+SRWLOCK console_lock = SRWLOCK_INIT;
+
 void copy_to_console(HANDLE pipe, HANDLE console) {
   Utf16StreamDecoder decoder;
-  std::string buffer(64 * 1024, '\0');
+  std::string buffer(std::size_t{64} * 1024, '\0');
   for (;;) {
     DWORD n = 0;
     // The end of the pipe reads as ERROR_BROKEN_PIPE; after any other failure
@@ -26,6 +36,20 @@ void copy_to_console(HANDLE pipe, HANDLE console) {
 }
 
 }  // namespace
+
+bool write_console_whole(HANDLE console, std::u16string_view text) {
+  AcquireSRWLockExclusive(&console_lock);
+  std::unique_ptr<SRWLOCK, decltype(&ReleaseSRWLockExclusive)> held(&console_lock, &ReleaseSRWLockExclusive);
+  while (!text.empty()) {
+    std::size_t chunk = utf16_chunk_length(text, kMaxConsoleUnits);
+    DWORD written = 0;
+    if (!WriteConsoleW(console, text.data(), static_cast<DWORD>(chunk), &written, nullptr) || written == 0) {
+      return false;
+    }
+    text.remove_prefix(std::min<std::size_t>(written, text.size()));
+  }
+  return true;
+}
 
 std::expected<std::future<void>, OsError> start_console_relay(UniqueHandle pipe, HANDLE console) {
   // Shared, because the thread's body must be copyable; the thread holds the

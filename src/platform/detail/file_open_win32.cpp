@@ -6,7 +6,7 @@
 
 #include "platform/detail/grow_buffer.h"
 
-namespace wv {
+namespace wv::detail {
 namespace {
 
 // A directory's name leaves room for an 8.3 file name within MAX_PATH, so
@@ -29,8 +29,8 @@ std::wstring long_path_form(const std::wstring& given) {
   if (given.size() < kLongFrom && is_absolute(given)) return given;
 
   // GetFullPathNameW itself has no MAX_PATH limit.
-  auto absolute = detail::fill_growing<wchar_t>(given.size() + MAX_PATH, SIZE_MAX, [&](wchar_t* data, std::size_t n) {
-    return detail::unless_zero(GetFullPathNameW(given.c_str(), static_cast<DWORD>(n), data, nullptr));
+  auto absolute = fill_growing<wchar_t>(given.size() + MAX_PATH, SIZE_MAX, [&](wchar_t* data, std::size_t n) {
+    return unless_zero(GetFullPathNameW(given.c_str(), static_cast<DWORD>(n), data, nullptr));
   });
   if (!absolute || absolute->size() < kLongFrom) return given;
   const std::wstring& full = *absolute;
@@ -43,8 +43,8 @@ std::wstring program_path_form(const std::wstring& path) {
   if (long_form == path) return long_form;
   // A short form is never longer than the long one.
   const std::size_t room = long_form.size() + 1;
-  auto short_path = detail::fill_growing<wchar_t>(room, room, [&](wchar_t* data, std::size_t size) {
-    return detail::unless_zero(GetShortPathNameW(long_form.c_str(), data, static_cast<DWORD>(size)));
+  auto short_path = fill_growing<wchar_t>(room, room, [&](wchar_t* data, std::size_t size) {
+    return unless_zero(GetShortPathNameW(long_form.c_str(), data, static_cast<DWORD>(size)));
   });
   if (!short_path) return long_form;
   std::wstring short_form = std::move(*short_path);
@@ -56,4 +56,4 @@ std::wstring program_path_form(const std::wstring& path) {
   return short_form.size() < MAX_PATH ? short_form : long_form;
 }
 
-}  // namespace wv
+}  // namespace wv::detail

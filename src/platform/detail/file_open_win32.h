@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace wv {
+namespace wv::detail {
 
 // Every file is opened sharing read, write and delete access, so that the
 // agent may rewrite, replace or delete a file while we read it (without
@@ -41,4 +41,4 @@ std::wstring long_path_form(const std::wstring& path);
 // which CreateProcessW takes for the program's name on Windows 10 and 11.
 std::wstring program_path_form(const std::wstring& path);
 
-}  // namespace wv
+}  // namespace wv::detail

@@ -4,19 +4,21 @@
 
 #include <windows.h>
 
-#include "platform/detail/stream_io.h"
+#include "platform/stream.h"
 
-namespace wv {
+namespace wv::detail {
 
 struct HandleTraits {
   using Type = HANDLE;
   static HANDLE none() { return nullptr; }
+  // CreateFileW, unlike most calls that make a handle, fails with
+  // INVALID_HANDLE_VALUE rather than null (Microsoft Learn, "CreateFileW
+  // function", return value): both mean none.
   static HANDLE adopt(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
   static void close(HANDLE h) { CloseHandle(h); }
 };
-using UniqueHandle = detail::Unique<HandleTraits>;
+using UniqueHandle = Unique<HandleTraits>;
 
-namespace detail {
 inline HANDLE as_handle(NativeStream s) { return reinterpret_cast<HANDLE>(s); }
 inline NativeStream as_stream(HANDLE h) { return reinterpret_cast<NativeStream>(h); }
 
@@ -27,6 +29,5 @@ Fn kernel32_function(const char* name) {
   FARPROC proc = kernel32 != nullptr ? GetProcAddress(kernel32, name) : nullptr;
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
 }
-}  // namespace detail
 
-}  // namespace wv
+}  // namespace wv::detail

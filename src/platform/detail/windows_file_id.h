@@ -1,6 +1,6 @@
 #pragma once
 // How a Windows file system names a file, and whether two such names are one
-// file. Pure code, so both platforms build and test it; file_identity_win32.cpp
+// file. Pure code, so both platforms build and test it; fs_win32.cpp
 // reads the names. Internal to the platform layer.
 
 #include <array>

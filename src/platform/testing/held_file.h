@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/detail/stream_io.h"
+#include "platform/stream.h"
 
 namespace wv {
 
@@ -19,11 +19,11 @@ class HeldWriter {
   static std::optional<HeldWriter> open(const std::filesystem::path& p);
 
   // Writes all of `bytes` through the open handle.
-  bool write(std::string_view bytes) { return detail::write_all(file_.get(), bytes); }
+  bool write(std::string_view bytes) { return write_all(file_.get(), bytes); }
 
  private:
-  explicit HeldWriter(detail::NativeStream file) : file_(file) {}
-  detail::UniqueStream file_;
+  explicit HeldWriter(NativeStream file) : file_(file) {}
+  UniqueStream file_;
 };
 
 // Creates a FIFO at `p`. Always false on Windows, which has none.

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/detail/stream_io.h"
 #include "platform/process.h"
 
 namespace wv {
@@ -82,7 +81,7 @@ class InheritablePipe {
   bool wait_for_end(std::chrono::milliseconds timeout);
 
  private:
-  detail::UniqueStream read_end_, write_end_;
+  UniqueStream read_end_, write_end_;
 };
 
 }  // namespace wv

@@ -3,13 +3,14 @@
 // one read, close) with none of its checks. The benchmarks measure the file
 // reader against it.
 
-#include <filesystem>
 #include <string>
+
+#include "platform/text.h"
 
 namespace wv {
 
 // Reads the file named by `path` into `buffer`, resized to the file's size;
 // a file that cannot be opened leaves `buffer` as it was.
-void read_file_floor(const std::filesystem::path::string_type& path, std::string& buffer);
+void read_file_floor(const NativeString& path, std::string& buffer);
 
 }  // namespace wv

@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/detail/process_shared.h"
-
 extern char** environ;
 
 namespace wv {
@@ -15,10 +13,12 @@ std::optional<NativeString> get_env(std::string_view name) {
   return NativeString(value);
 }
 
-std::vector<NativeString> detail::own_environment() {
+std::vector<NativeString> own_environment() {
   std::vector<NativeString> out;
   for (char** e = environ; e != nullptr && *e != nullptr; ++e) out.emplace_back(*e);
   return out;
 }
+
+int compare_env_names(NativeStringView a, NativeStringView b) { return a.compare(b); }
 
 }  // namespace wv

@@ -2,20 +2,16 @@
 
 #include <algorithm>
 
-#include "platform/detail/fs_system.h"
-
 namespace wv {
-
 namespace {
 
 // Appends up to `want` bytes read from `file` to `content`, without first
 // zero-filling the room they go into. How many came, or the failure.
-std::expected<std::size_t, ReadFailure> append_read(const fs_system::File& file, std::string& content,
-                                                    std::size_t want) {
+std::expected<std::size_t, ReadFailure> append_read(const ReadableFile& file, std::string& content, std::size_t want) {
   const std::size_t had = content.size();
   std::expected<std::size_t, ReadFailure> got = 0;
   content.resize_and_overwrite(had + want, [&](char* data, std::size_t) {
-    got = fs_system::read_some(file, data + had, want);
+    got = file.read_some(data + had, want);
     return had + (got ? *got : 0);
   });
   return got;
@@ -23,14 +19,14 @@ std::expected<std::size_t, ReadFailure> append_read(const fs_system::File& file,
 
 }  // namespace
 
-std::expected<void, ReadFailure> read_regular_file(const std::filesystem::path::string_type& path,
-                                                   std::size_t max_bytes, std::string& content) {
+std::expected<void, ReadFailure> read_regular_file(const NativeString& path, std::size_t max_bytes,
+                                                   std::string& content) {
   content.clear();
   // A NUL would end the name early, and another file would be read.
-  if (path.find(std::filesystem::path::value_type{}) != path.npos) return std::unexpected(ReadFailure::Missing);
-  auto file = fs_system::open_for_reading(path);
+  if (path.find(NativeString::value_type{}) != path.npos) return std::unexpected(ReadFailure::Missing);
+  auto file = ReadableFile::open(path);
   if (!file) return std::unexpected(file.error());
-  auto size = fs_system::regular_file_size(*file);
+  auto size = file->regular_size();
   if (!size) return std::unexpected(size.error());
   if (*size > max_bytes) return std::unexpected(ReadFailure::TooLarge);
 

@@ -1,7 +1,7 @@
 #pragma once
-// Byte streams as the platform files use them: a file descriptor on POSIX, a
-// HANDLE on Windows. The loops are written once, in stream_io.cpp; each
-// platform file holds only the system calls. Internal to the platform layer.
+// Byte streams: a file descriptor on POSIX, a HANDLE on Windows, of our own
+// or the process's standard ones, read and written as bytes. Text for the
+// user's console is the console service's (console.h).
 
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-namespace wv::detail {
+namespace wv {
 
 // An OS resource closed by its owner's destructor. `Traits` names its type,
 // its "none", how a value handed over is taken (a failed call's other "none"
@@ -62,7 +62,10 @@ std::optional<NativeStream> standard_stream(StandardStream which);
 // Whether the stream is a console (Windows) or a terminal (POSIX): where a
 // user types the input and reads the output.
 bool is_console_or_terminal(NativeStream s);
-bool is_console_or_terminal(StandardStream which);
+inline bool is_console_or_terminal(StandardStream which) {
+  std::optional<NativeStream> s = standard_stream(which);
+  return s && is_console_or_terminal(*s);
+}
 
 // One write: how many bytes went out (at least one), or nothing on failure.
 // An interrupted call is retried.
@@ -73,15 +76,13 @@ std::optional<std::size_t> write_some(NativeStream s, std::string_view bytes);
 std::optional<std::size_t> read_some(NativeStream s, char* buffer, std::size_t size);
 
 // Writes all of `bytes`; false on any failure.
-bool write_all(NativeStream s, std::string_view bytes);
+inline bool write_all(NativeStream s, std::string_view bytes) {
+  while (!bytes.empty()) {
+    std::optional<std::size_t> n = write_some(s, bytes);
+    if (!n) return false;
+    bytes.remove_prefix(*n);
+  }
+  return true;
+}
 
-// Writes UTF-8 text whole to a standard stream: through the console's own
-// text interface where the stream is a Windows console, as bytes elsewhere.
-// On a console, a child's output copied there lands between two calls, never
-// inside one.
-bool write_text(NativeStream s, std::string_view utf8);
-
-// One read of standard input, as read_some.
-std::optional<std::size_t> read_stdin_some(char* buffer, std::size_t size);
-
-}  // namespace wv::detail
+}  // namespace wv

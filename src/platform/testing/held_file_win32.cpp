@@ -8,8 +8,8 @@
 namespace wv {
 
 std::optional<HeldWriter> HeldWriter::open(const std::filesystem::path& p) {
-  HANDLE h =
-      CreateFileW(p.c_str(), GENERIC_WRITE | DELETE, kShareAll, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE | DELETE, detail::kShareAll, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   return HeldWriter(detail::as_stream(h));
 }

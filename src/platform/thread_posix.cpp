@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace wv {
 namespace {
@@ -27,5 +28,8 @@ bool start_detached_thread(std::string_view name, std::function<void()> body) {
   (void)pthread_detach(thread);
   return true;
 }
+
+// libstdc++ sleeps by nanosleep(), resumed after an interrupting signal.
+void sleep_for(Duration d) { std::this_thread::sleep_for(d.to_chrono()); }
 
 }  // namespace wv

@@ -21,7 +21,7 @@ DWORD WINAPI run(void* arg) {
 bool start_detached_thread(std::string_view name, std::function<void()> body) {
   auto owned = std::make_unique<std::function<void()>>(std::move(body));
   // Created suspended so that it carries its name before it runs.
-  UniqueHandle thread(CreateThread(nullptr, 0, &run, owned.get(), CREATE_SUSPENDED, nullptr));
+  detail::UniqueHandle thread(CreateThread(nullptr, 0, &run, owned.get(), CREATE_SUSPENDED, nullptr));
   if (!thread) return false;
   // SetThreadDescription exists from Windows 10 1607 on; older systems and Wine
   // may lack it, and a thread without a name is still a thread.
@@ -38,6 +38,16 @@ bool start_detached_thread(std::string_view name, std::function<void()> body) {
   }
   static_cast<void>(owned.release());  // the thread owns it now
   return true;                         // closing our handle detaches the thread
+}
+
+void sleep_for(Duration d) {
+  // Sleep takes milliseconds; round up so the sleep is never shorter than asked.
+  std::uint64_t ms = d.secs * 1000 + (d.nanos + 999'999) / 1'000'000;
+  while (ms > 0) {
+    DWORD chunk = ms >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(ms);
+    Sleep(chunk);
+    ms -= chunk;
+  }
 }
 
 }  // namespace wv

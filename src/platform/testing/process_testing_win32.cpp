@@ -25,7 +25,7 @@ long current_process_id() { return static_cast<long>(GetCurrentProcessId()); }
 
 bool kill_process(long id) {
   if (id <= 0) return false;
-  UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, static_cast<DWORD>(id)));
+  detail::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, static_cast<DWORD>(id)));
   if (!process) return false;
   if (!TerminateProcess(process.get(), 1)) return false;
   return WaitForSingleObject(process.get(), INFINITE) == WAIT_OBJECT_0;
@@ -33,7 +33,7 @@ bool kill_process(long id) {
 
 bool process_is_running(long id) {
   if (id <= 0) return false;
-  UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id)));
+  detail::UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id)));
   return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 

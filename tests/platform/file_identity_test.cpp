@@ -1,10 +1,15 @@
-// Whether two Windows file identities are one file, decided apart from the
-// calls so that it runs on both platforms: neither Wine nor this machine has
-// a ReFS volume, where the 64-bit index repeats.
+// Whether two paths name one file. The Windows identities are compared apart
+// from the calls, so that the rule runs on both platforms: neither Wine nor
+// this machine has a ReFS volume, where the 64-bit index repeats.
 
 #include "platform/detail/windows_file_id.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/fs.h"
+#include "platform/os.h"
 
 namespace wv::detail {
 namespace {
@@ -33,6 +38,16 @@ TEST(WindowsFileIdTest, The128BitIdentifierDecidesWhereBothHaveOneAndTheIndexOnl
   // Nothing to compare.
   EXPECT_FALSE(same_windows_file({std::nullopt, std::nullopt}, {std::nullopt, std::nullopt}));
   EXPECT_FALSE(same_windows_file({std::nullopt, index}, {id128(9, 5, 1), std::nullopt}));
+}
+
+// The roots of procfs and sysfs are inode 1 each on Linux, on two devices:
+// an identity without its device would take them for one.
+TEST(FileIdentityTest, ASerialNumberRepeatedOnAnotherFileSystemIsAnotherFile) {
+  if (kIsWindows || !std::filesystem::is_directory("/proc") || !std::filesystem::is_directory("/sys")) {
+    GTEST_SKIP() << "Linux's procfs and sysfs";
+  }
+  EXPECT_TRUE(is_same_file("/proc", "/proc/."));
+  EXPECT_FALSE(is_same_file("/proc", "/sys"));
 }
 
 }  // namespace

@@ -10,11 +10,13 @@
 
 #include "platform/detail/console_relay_win32.h"
 #include "platform/detail/file_open_win32.h"
-#include "platform/detail/process_shared.h"
 #include "platform/detail/unique_handle.h"
 
 namespace wv {
 namespace {
+
+using detail::as_handle;
+using detail::UniqueHandle;
 
 DWORD wait_millis(Duration d) {
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(d.to_chrono()).count();
@@ -67,7 +69,9 @@ void ChildProcess::terminate_and_wait() {
 namespace {
 
 // Quotes one argument so that the child's command-line parser gives it back
-// unchanged: backslashes are literal except before a double quote.
+// unchanged: backslashes are literal except before a double quote, where 2n
+// of them stand for n and 2n + 1 for n and a literal quote (Microsoft Learn,
+// "Parsing C++ command-line arguments"; CommandLineToArgvW parses alike).
 void append_quoted(std::wstring& line, const std::wstring& arg, bool force) {
   if (!force && !arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) {
     line += arg;
@@ -89,19 +93,10 @@ void append_quoted(std::wstring& line, const std::wstring& arg, bool force) {
   line += L'"';
 }
 
-// Windows compares the names case-insensitively, and CreateProcessW wants
-// the block sorted by them (Microsoft Learn, "Changing Environment
-// Variables").
-int compare_names(detail::NativeStringView a, detail::NativeStringView b) {
-  int r = CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE);
-  return r == CSTR_LESS_THAN ? -1 : r == CSTR_EQUAL ? 0 : 1;
-}
-
 // The parent's environment with the request's variables added, replaced or
 // removed, as the double-NUL-terminated block that CreateProcessW expects.
 std::wstring environment_block(const SpawnRequest& request) {
-  std::vector<std::wstring> entries =
-      detail::merge_environment(detail::own_environment(), request.env, &compare_names, true);
+  std::vector<std::wstring> entries = environment_with(own_environment(), request.env);
   std::wstring out;
   for (const auto& e : entries) (out += e) += L'\0';
   // An empty block is two NULs as well.
@@ -134,7 +129,7 @@ struct ChildOutput {
   bool relayed = false;     // our console: the relay pipe stands in (see below)
 };
 
-std::expected<ChildOutput, OsError> prepare_output(const StdioTarget& target, detail::StandardStream which) {
+std::expected<ChildOutput, OsError> prepare_output(const StdioTarget& target, StandardStream which) {
   ChildOutput o;
   if (target.mode == StdioMode::Pipe) {
     auto p = make_pipe(ChildEnd::Write);
@@ -143,16 +138,16 @@ std::expected<ChildOutput, OsError> prepare_output(const StdioTarget& target, de
     o.child_end = std::move(p->write);
   } else if (target.mode == StdioMode::File) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    o.child_end = UniqueHandle(
-        CreateFileW(target.file.c_str(), GENERIC_WRITE, kShareAll, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    o.child_end = UniqueHandle(CreateFileW(target.file.c_str(), GENERIC_WRITE, detail::kShareAll, &sa, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!o.child_end) return std::unexpected(last_os_error());
-  } else if (auto own = detail::standard_stream(which); own && detail::is_console_or_terminal(*own)) {
+  } else if (auto own = standard_stream(which); own && is_console_or_terminal(*own)) {
     o.relayed = true;
   } else if (own) {
     // Our own pipe or file, passed as an inheritable duplicate that is closed
     // again after the launch. A parent without the stream passes none.
     HANDLE dup = nullptr;
-    if (DuplicateHandle(GetCurrentProcess(), detail::as_handle(*own), GetCurrentProcess(), &dup, 0, TRUE,
+    if (DuplicateHandle(GetCurrentProcess(), as_handle(*own), GetCurrentProcess(), &dup, 0, TRUE,
                         DUPLICATE_SAME_ACCESS)) {
       o.child_end = UniqueHandle(dup);
     }
@@ -177,8 +172,8 @@ std::expected<std::optional<Relay>, OsError> prepare_relay(const ChildOutput& ou
   if (!out.relayed && !err.relayed) return std::nullopt;
   auto p = make_pipe(ChildEnd::Write, kRelayPipeBytes);
   if (!p) return std::unexpected(p.error());
-  auto console = detail::standard_stream(out.relayed ? detail::StandardStream::Out : detail::StandardStream::Err);
-  return Relay{std::move(*p), detail::as_handle(console.value_or(0))};
+  auto console = standard_stream(out.relayed ? StandardStream::Out : StandardStream::Err);
+  return Relay{std::move(*p), as_handle(console.value_or(0))};
 }
 
 // The attribute list that makes the child inherit the given handles and no
@@ -259,9 +254,9 @@ std::unexpected<OsError> abandon(const UniqueHandle& process, OsError error) {
 std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request) {
   auto stdin_pipe = make_pipe(ChildEnd::Read);
   if (!stdin_pipe) return std::unexpected(stdin_pipe.error());
-  auto out = prepare_output(request.out, detail::StandardStream::Out);
+  auto out = prepare_output(request.out, StandardStream::Out);
   if (!out) return std::unexpected(out.error());
-  auto err = prepare_output(request.err, detail::StandardStream::Err);
+  auto err = prepare_output(request.err, StandardStream::Err);
   if (!err) return std::unexpected(err.error());
   auto relay = prepare_relay(*out, *err);
   if (!relay) return std::unexpected(relay.error());
@@ -291,7 +286,7 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   // command line keeps the path as given. CREATE_NO_WINDOW: a console
   // process without a console window (Microsoft Learn, "Process Creation
   // Flags").
-  const std::wstring program = program_path_form(request.program.native());
+  const std::wstring program = detail::program_path_form(request.program.native());
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
                       CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT,
@@ -318,9 +313,29 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
 
   // The child's ends, the relay's write end and the duplicates of our streams
   // close here, on return.
-  auto ours = [](UniqueHandle& h) { return PipeEnd(detail::UniqueStream(detail::as_stream(h.release()))); };
+  auto ours = [](UniqueHandle& h) { return PipeEnd(UniqueStream(detail::as_stream(h.release()))); };
   return SpawnedProcess{ChildProcess(std::move(child)), ours(stdin_pipe->write), ours(out->parent_end),
                         ours(err->parent_end)};
+}
+
+void prepare_process_at_start() {
+  // The executable imports only KnownDLLs, which are never searched for. A
+  // DLL loaded by name later, by the system or a library on our behalf,
+  // would be looked for beside the executable first, and the folder it was
+  // run from (a download folder, say) may hold anything. From here on only
+  // System32 is searched (Microsoft Learn, "SetDefaultDllDirectories
+  // function"). Failure leaves the search as it was.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+
+  // No dialog may hold a supervisor or its agent: not the "has stopped
+  // working" box of a crash, behind which the process stays alive (with
+  // SEM_NOGPFAULTERRORBOX "the system does not invoke Windows Error
+  // Reporting"), nor a critical-error box ("insert a disk"), which Microsoft
+  // recommends every application turn off (SEM_FAILCRITICALERRORS). Both
+  // from Microsoft Learn, "SetErrorMode function", which also says a child
+  // inherits the mode: the agent crashes without a dialog too. The launcher's
+  // other flags are kept.
+  SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
 }
 
 }  // namespace wv

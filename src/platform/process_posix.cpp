@@ -10,8 +10,7 @@
 #include <tuple>
 
 #include "platform/clock.h"
-
-#include "platform/detail/process_shared.h"
+#include "platform/thread.h"
 
 namespace wv {
 
@@ -64,8 +63,6 @@ void ChildProcess::terminate_and_wait() {
 
 namespace {
 
-using detail::UniqueStream;
-
 int fd(const UniqueStream& s) { return static_cast<int>(s.get()); }
 
 // Moved above the standard three, so that a dup2 onto 0, 1 or 2 in the child
@@ -116,8 +113,6 @@ std::vector<char*> c_array(std::vector<std::string>& words) {
   out.push_back(nullptr);
   return out;
 }
-
-int compare_names(detail::NativeStringView a, detail::NativeStringView b) { return a.compare(b); }
 
 // posix_spawn's C structures, released whatever path the spawn takes.
 struct SpawnSetup {
@@ -188,8 +183,7 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
 
   std::vector<std::string> args{request.program.native()};
   args.insert(args.end(), request.args.begin(), request.args.end());
-  std::vector<std::string> env =
-      detail::merge_environment(detail::own_environment(), request.env, &compare_names, false);
+  std::vector<std::string> env = environment_with(own_environment(), request.env);
   pid_t pid = -1;
   rc = ::posix_spawn(&pid, request.program.c_str(), &setup.actions, &setup.attr, c_array(args).data(),
                      c_array(env).data());
@@ -200,6 +194,31 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   // The child's ends (stdin read end, output write ends) close here, on return.
   return SpawnedProcess{ChildProcess(std::move(child)), PipeEnd(std::move(stdin_pipe->second)),
                         PipeEnd(std::move(out->parent_end)), PipeEnd(std::move(err->parent_end))};
+}
+
+void prepare_process_at_start() {
+  // An ignored SIGCHLD is the one disposition exec keeps that changes what
+  // waitpid does: exec keeps a signal ignored, and resets a caught one to its
+  // default (POSIX.1-2017, XSH exec), and with SIGCHLD ignored no ended child
+  // is kept for waitpid, which fails with ECHILD (XSH wait()).
+  struct sigaction dfl {};
+  dfl.sa_handler = SIG_DFL;
+  sigemptyset(&dfl.sa_mask);
+  ::sigaction(SIGCHLD, &dfl, nullptr);
+
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // Read-only whichever stream it stands in for: a write to it fails with
+    // EBADF, as a write to the closed descriptor did, so a screen nobody can
+    // see is still a failed write. Inheritable, as a standard stream is.
+    int null = ::open("/dev/null", O_RDONLY);
+    if (null < 0) continue;
+    // Every lower descriptor is open by now, so the new one is `fd` itself.
+    if (null != fd) {
+      ::dup2(null, fd);
+      ::close(null);
+    }
+  }
 }
 
 }  // namespace wv
