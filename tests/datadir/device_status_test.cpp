@@ -168,6 +168,7 @@ TEST(DeviceStatus, InvalidFiles) {
       {{{"route", R"({"id":"a","id":"b"})"}}, "route.id: given twice in one object"},
       {{{"device", "5"}}, "device: must be an object or an array"},
       {{{"device", R"({"name":"n","product_type":"p"})"}}, "device.ios_version: required, but missing"},
+      {{{"device", R"({"name":"n","ios_version":"i"})"}}, "device.product_type: required, but missing"},
       {{{"device", R"({"name":"n","name":"m","product_type":"p","ios_version":"i"})"}},
        "device.name: given twice in one object"},
       {{{"device", R"(["n","p"])"}}, "device.ios_version: required, but missing"},

@@ -9,7 +9,7 @@ at once must wait for room, not fail.
 
 A terminal that is the host's controlling terminal, with `tostop` set, does
 not stop the agent on its first write, and a launcher's ignored SIGCHLD and
-blocked signals do not reach it. Left in raw mode, where Enter arrives as a
+SIGINT and blocked signals do not reach it. Left in raw mode, where Enter arrives as a
 lone carriage return, that terminal's Enter still stops the host; a pipe's
 lone carriage return does not. A standard stream handed over closed stays a
 closed stream: stdin at its end, stdout failing every write.
@@ -103,9 +103,11 @@ def on_a_raw_tostop_terminal_with_sigchld_ignored(host: str, agent: str) -> bool
     def as_a_launcher_leaves_it():
         # A new session (start_new_session) whose controlling terminal is the
         # pty, its group the foreground one; SIGCHLD ignored and a signal
-        # blocked, as some daemons and launchers hand them down.
+        # blocked, as some daemons and launchers hand them down, and SIGINT
+        # ignored, as a shell hands it to a job it starts in the background.
         fcntl.ioctl(0, termios.TIOCSCTTY, 0)
         signal.signal(signal.SIGCHLD, signal.SIG_IGN)
+        signal.signal(signal.SIGINT, signal.SIG_IGN)
         signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGUSR1})
 
     with tempfile.TemporaryDirectory() as scratch:
@@ -153,7 +155,7 @@ def on_a_raw_tostop_terminal_with_sigchld_ignored(host: str, agent: str) -> bool
         if not host_reaps:
             print("FAIL: the host kept the SIGCHLD its launcher ignored", file=sys.stderr)
             return False
-        for expected in ("signal CHLD default", "signal PIPE default", "signal blocked none"):
+        for expected in ("signal CHLD default", "signal PIPE default", "signal INT default", "signal blocked none"):
             if expected not in lines:
                 print(f"FAIL: the agent did not start with '{expected}':\n" + "\n".join(
                     l for l in lines if l.startswith("signal ")), file=sys.stderr)

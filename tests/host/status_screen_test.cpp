@@ -65,6 +65,8 @@ TEST(StatusScreen, LabelsArePaddedToTwentyFourCharactersAndNeverCut) {
 TEST(StatusScreen, DisplayNameTrimsUnicodeWhiteSpaceAndFallsBackToTheUdid) {
   EXPECT_EQ(device_display_name(status("x", "  Kitchen phone ")), "Kitchen phone");
   EXPECT_EQ(device_display_name(status("x", "\u3000\u00a0Hall\u2003\t")), "Hall");
+  // The ends of the run of spaces U+2000..U+200A; U+200B is no white space.
+  EXPECT_EQ(device_display_name(status("x", "\u200A\u200BHall\u2000")), "\u200BHall");
   EXPECT_EQ(device_display_name(status("abcdefghijklmnop", " \u2028 ")), "Device abcdefgh…");
   EXPECT_EQ(device_display_name(status("abcdefghijklmnop")), "Device abcdefgh…");
   EXPECT_EQ(device_display_name(status("abcdefgh")), "Device abcdefgh…");

@@ -22,6 +22,7 @@ TEST(Utf16Test, Utf8ToUtf16KeepsEveryScalarAndReplacesEachBadByte) {
       {"Ana\xE2\x80\x99s \xE2\x80\x94 \xE2\x80\xA6", u"Ana\u2019s \u2014 \u2026"},
       {"\xF0\x9F\x93\x8D pin", u"\U0001F4CD pin"},            // a surrogate pair
       {"\xEF\xBF\xBF\xF0\x90\x80\x80", u"\uFFFF\U00010000"},  // the last of the BMP, the first past it
+      {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},                    // the last scalar value
       {"a\xFF"
        "b",
        u"a\uFFFDb"},                                      // a byte that starts nothing
@@ -41,8 +42,10 @@ TEST(Utf16Test, Utf16ToUtf8ReplacesOnlyUnpairedSurrogates) {
   const Case cases[] = {
       {u"", ""},
       {u"Caf\u00E9", "Caf\xC3\xA9"},
+      {u"\u007F\u0080", "\x7F\xC2\x80"},  // the last one-byte character, the first two-byte one
       {u"\U0001F4CD", "\xF0\x9F\x93\x8D"},
       {u"\uFFFF\U00010000", "\xEF\xBF\xBF\xF0\x90\x80\x80"},  // the last of the BMP, the first past it
+      {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},                    // the highest halves, U+DBFF U+DFFF
       {std::u16string{u'a', 0xD83D}, "a\xEF\xBF\xBD"},        // high half at the end
       {std::u16string{0xD83D, u'a'},
        "\xEF\xBF\xBD"

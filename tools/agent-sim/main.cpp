@@ -10,8 +10,10 @@
 //     exit:<ms>:<code>       exit with <code> after <ms>, whatever stdin does
 //     ignore-stdin           keep running after standard input ends
 //     exit-after-eof:<ms>    exit 0 <ms> after standard input ends
-//     crash:<ms>             die of an access violation (SIGSEGV) after <ms>,
-//                            as a fault in a driver's library would
+//     crash:<ms>[,<ms>...]   die of an access violation (SIGSEGV) after <ms>,
+//                            as a fault in a driver's library would; with a
+//                            list, the n-th launch that WV_SIM_COUNT counts
+//                            waits the n-th time, and every later one the last
 //     publish:<scenario>     publish the scenario's files (see publisher.h)
 //     say:<text>             write "<text> (out)" to standard output and
 //                            "<text> (err)" to standard error; once standard
@@ -90,6 +92,14 @@ void write_record(const std::filesystem::path& file) {
   std::abort();                                   // not reached
 }
 
+// How many launches `count` holds, this one's included.
+std::size_t launches_counted(const std::filesystem::path& count) {
+  std::ifstream in(count, std::ios::binary);
+  std::size_t n = 0;
+  for (std::string line; std::getline(in, line);) ++n;
+  return n;
+}
+
 [[noreturn]] void run_forever() {
   for (;;) wv::sleep_for(wv::Duration::seconds(3600));
 }
@@ -101,7 +111,11 @@ int main() {
   if (args.size() == 2 && args[1] == "child") run_forever();
 
   auto record = env_path("WV_SIM_RECORD");
-  if (auto count = env_path("WV_SIM_COUNT")) append_line(*count, "launch");
+  std::size_t launch = 1;
+  if (auto count = env_path("WV_SIM_COUNT")) {
+    append_line(*count, "launch");
+    launch = launches_counted(*count);
+  }
   if (record) write_record(*record);
 
   std::string mode = env_text("WV_SIM_MODE").value_or("wait-stdin");
@@ -118,7 +132,12 @@ int main() {
     return code;
   }
   if (mode.starts_with("crash:")) {
-    wv::sleep_for(wv::Duration::millis(number(std::string_view(mode).substr(6))));
+    std::string_view delays = std::string_view(mode).substr(6);
+    for (std::size_t n = 1; n < launch && delays.find(',') != std::string_view::npos; ++n) {
+      delays.remove_prefix(delays.find(',') + 1);
+    }
+    // The number ends at the next comma.
+    wv::sleep_for(wv::Duration::millis(number(delays)));
     crash();
   }
   if (mode.starts_with("say:")) {
