@@ -16,7 +16,7 @@ std::optional<std::filesystem::path> locate_agent() {
   } else {
     auto exe = current_exe_path();
     if (!exe) return std::nullopt;
-    candidate = exe->replace_filename(native_from_utf8(kAgentFileName));
+    candidate = exe->replace_filename(native_from_utf8(agent_file_name()));
   }
   if (candidate.empty() || !is_existing_non_directory(candidate)) return std::nullopt;
   return candidate;

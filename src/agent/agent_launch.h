@@ -19,11 +19,14 @@ inline constexpr std::string_view kSupervisedVar = "WAYVANE_SUPERVISED";
 // The companion phone app's identifier, used when the host's environment has none.
 inline constexpr std::string_view kBuiltInBundleId = "com.wayvane.companion";
 
-inline const std::string kAgentFileName = "wayvane-gps-agent" + std::string(kExeSuffix);
+// Functions rather than constants: a std::string made during static
+// initialisation could throw where nothing can catch it.
+inline std::string agent_file_name() { return "wayvane-gps-agent" + std::string(kExeSuffix); }
 // How a user of this platform's shell points the host at a development build.
-inline const std::string kAgentPathHint =
-    kIsWindows ? "  $env:" + std::string(kAgentPathVar) + " = \"...\\target\\debug\\" + kAgentFileName + "\""
-               : "  export " + std::string(kAgentPathVar) + "=\".../" + kAgentFileName + "\"";
+inline std::string agent_path_hint() {
+  return kIsWindows ? "  $env:" + std::string(kAgentPathVar) + " = \"...\\target\\debug\\" + agent_file_name() + "\""
+                    : "  export " + std::string(kAgentPathVar) + "=\".../" + agent_file_name() + "\"";
+}
 
 // WAYVANE_AGENT_PATH when it is set (and then only that), else the agent file
 // beside the running executable; nothing unless the path names an existing

@@ -10,16 +10,16 @@
 namespace wv {
 
 inline std::string agent_not_found_message() {
-  std::string text = "Could not find " + std::string(kAgentFileName) + ".\n";
+  std::string text = "Could not find " + agent_file_name() + ".\n";
   text += "\n";
   text += "It should sit next to this binary. For a dev build, point at it explicitly:\n";
-  text += std::string(kAgentPathHint) + "\n";
+  text += agent_path_hint() + "\n";
   return text;
 }
 
 inline std::string agent_is_host_message(std::string_view agent_path) {
   return "Refusing to start: the agent path names this console host itself (" + std::string(agent_path) + "), not " +
-         std::string(kAgentFileName) + ".\n";
+         agent_file_name() + ".\n";
 }
 inline constexpr std::string_view kLaunchedAsAgentMessage =
     "Refusing to start: this console host was launched as an agent (WAYVANE_SUPERVISED=1).\n";

@@ -12,7 +12,7 @@
 namespace wv {
 
 bool is_existing_non_directory(const std::filesystem::path& p) {
-  struct stat st {};
+  struct stat st{};
   return ::stat(p.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
@@ -20,8 +20,7 @@ bool is_existing_non_directory(const std::filesystem::path& p) {
 // XBD <sys/stat.h>: st_ino and st_dev "uniquely identify the file within the
 // system"); serial numbers repeat from one file system to the next.
 bool is_same_file(const std::filesystem::path& a, const std::filesystem::path& b) {
-  struct stat sa {
-  }, sb{};
+  struct stat sa{}, sb{};
   if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -53,7 +52,7 @@ std::expected<ReadableFile, ReadFailure> ReadableFile::open(const NativeString& 
 }
 
 std::expected<std::uint64_t, ReadFailure> ReadableFile::regular_size() const {
-  struct stat st {};
+  struct stat st{};
   if (::fstat(static_cast<int>(stream_.get()), &st) != 0) return std::unexpected(ReadFailure::Io);
   if (!S_ISREG(st.st_mode)) return std::unexpected(ReadFailure::NotRegular);
   return static_cast<std::uint64_t>(st.st_size);

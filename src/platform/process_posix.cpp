@@ -201,7 +201,7 @@ void prepare_process_at_start() {
   // waitpid does: exec keeps a signal ignored, and resets a caught one to its
   // default (POSIX.1-2017, XSH exec), and with SIGCHLD ignored no ended child
   // is kept for waitpid, which fails with ECHILD (XSH wait()).
-  struct sigaction dfl {};
+  struct sigaction dfl{};
   dfl.sa_handler = SIG_DFL;
   sigemptyset(&dfl.sa_mask);
   ::sigaction(SIGCHLD, &dfl, nullptr);

@@ -201,7 +201,7 @@ class InheritOnly {
     storage_.resize(size);
     if (!InitializeProcThreadAttributeList(list(), 1, 0, &size)) return std::unexpected(last_os_error());
     ready_ = true;
-    if (!UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+    if (!UpdateProcThreadAttribute(list(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, static_cast<void*>(handles_.data()),
                                    handles_.size() * sizeof(HANDLE), nullptr, nullptr)) {
       return std::unexpected(last_os_error());
     }
@@ -265,8 +265,10 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   si.StartupInfo.cb = sizeof si;
   si.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
   si.StartupInfo.hStdInput = stdin_pipe->read.get();
-  si.StartupInfo.hStdOutput = out->relayed ? (*relay)->pipe.write.get() : out->child_end.get();
-  si.StartupInfo.hStdError = err->relayed ? (*relay)->pipe.write.get() : err->child_end.get();
+  // Both streams that stand for our console write to the one relay pipe.
+  HANDLE relay_end = *relay ? (*relay)->pipe.write.get() : nullptr;
+  si.StartupInfo.hStdOutput = out->relayed ? relay_end : out->child_end.get();
+  si.StartupInfo.hStdError = err->relayed ? relay_end : err->child_end.get();
   InheritOnly inherit{si.StartupInfo.hStdInput, si.StartupInfo.hStdOutput, si.StartupInfo.hStdError};
   if (auto r = inherit.prepare(); !r) return std::unexpected(r.error());
   si.lpAttributeList = inherit.list();

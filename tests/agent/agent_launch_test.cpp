@@ -166,7 +166,9 @@ TEST_F(LaunchAgentTest, AgentSeesTheEndOfItsInputOnlyWhenTheHostClosesItsEnd) {
 }
 
 TEST_F(LaunchAgentTest, ReleasingTheAgentProcessClosesItsStdin) {
-  { AgentProcess proc = launch(scratch_ / "record"); }
+  {
+    AgentProcess proc = launch(scratch_ / "record");
+  }
   EXPECT_TRUE(test::wait_for_stdin_end(scratch_ / "record"));
 }
 

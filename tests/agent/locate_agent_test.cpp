@@ -100,7 +100,7 @@ class AgentBesideExeTest : public LocateAgentTest {
     fs::create_directory(beside_);
   }
 
-  const fs::path beside_ = test::build_dir() / native(kAgentFileName);
+  const fs::path beside_ = test::build_dir() / native(agent_file_name());
   bool placed_ = false;
 };
 

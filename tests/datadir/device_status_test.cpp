@@ -90,9 +90,7 @@ TEST(DeviceStatus, ValuesThatReadAsDefaultsOrFallbacks) {
        [](const auto& s) { return !s.steering->rejected; }},
       {"device as an array",
        {{"device", R"(["n","p","i"])"}},
-       [](const auto& s) {
-         return s.device == DeviceSummary{"n", "p", "i"};
-       }},
+       [](const auto& s) { return s.device == DeviceSummary{"n", "p", "i"}; }},
       {"USB in capitals is unknown",
        {{"transport", R"("USB")"}},
        [](const auto& s) { return s.transport == Transport::Unknown; }},

@@ -132,6 +132,7 @@ TEST(Snapshot, AnIndexListingMoreDevicesThanAPollHasRoomForKeepsOnlyThose) {
   // and the one after it.
   const std::size_t listed = kPollReadBytes / kLeastFileBytes + 10;
   std::vector<std::string> names;
+  names.reserve(listed);
   for (std::size_t i = 0; i < listed; ++i) names.push_back("d" + std::to_string(i));
   publish(dir, names);
   const std::size_t index = std::max<std::size_t>(std::filesystem::file_size(dir / "devices.json"), kLeastFileBytes);

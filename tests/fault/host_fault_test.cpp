@@ -139,6 +139,7 @@ TEST_F(HostFaultTest, StatusFilesRewrittenInPlaceNeverShowAPartOfAFileAndAllCome
 
   // Every block a complete file gives, in the order of the index.
   std::vector<std::string> device_lines;
+  device_lines.reserve(kDevices);
   for (std::size_t i = 0; i < kDevices; ++i) device_lines.push_back(device_line(name_of(i), "Spoofing / Usb"));
   const std::string remediation = "      -> Keep the phone unlocked.";
   std::string full_screen = "agent: running";

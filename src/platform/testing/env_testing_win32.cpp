@@ -16,7 +16,7 @@ std::vector<std::string> command_line_arguments() {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
   if (argv == nullptr) return out;
   for (int i = 0; i < count; ++i) out.push_back(native_to_utf8_lossy(argv[i]));
-  LocalFree(argv);
+  LocalFree(static_cast<void*>(argv));
   return out;
 }
 

@@ -57,7 +57,7 @@ std::optional<long> start_plain_child(const std::filesystem::path& program, cons
 class ReapHold {
  public:
   explicit ReapHold(long id);
-  ~ReapHold();
+  ~ReapHold();  // NOLINT(performance-trivially-destructible): trivial on Windows alone
   ReapHold(const ReapHold&) = delete;
   ReapHold& operator=(const ReapHold&) = delete;
 

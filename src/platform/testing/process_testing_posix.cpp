@@ -25,9 +25,9 @@ template <class F>
 bool for_each_open_fd(F&& f) {
   DIR* dir = ::opendir("/proc/self/fd");
   if (dir == nullptr) return false;
-  int own = ::dirfd(dir);
+  const std::string own = std::to_string(::dirfd(dir));
   while (dirent* entry = ::readdir(dir)) {
-    if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == own) continue;
+    if (entry->d_name[0] == '.' || entry->d_name == own) continue;
     f(entry->d_name);
   }
   ::closedir(dir);
@@ -62,7 +62,7 @@ std::vector<std::string> describe_open_handles() {
 std::vector<std::string> describe_signal_state() {
   std::vector<std::string> out;
   for (int signal : {SIGCHLD, SIGPIPE, SIGINT}) {
-    struct sigaction now {};
+    struct sigaction now{};
     ::sigaction(signal, nullptr, &now);
     const char* how = now.sa_handler == SIG_DFL ? "default" : now.sa_handler == SIG_IGN ? "ignored" : "handled";
     out.push_back(std::string(::sigabbrev_np(signal)) + " " + how);
