@@ -1,6 +1,6 @@
 #pragma once
-// The typed rules that both published files are decoded by, and the tables
-// that describe their records. A record's table has one line per member, in
+// The tables that describe the records both published files are decoded
+// into. A record's table has one line per member, in
 // the members' order: WV_FIELD(Record, member), with Need::Required after it
 // where the key must be given. The key is the member's own name, and how its
 // value is decoded follows from the member's type:

@@ -1,5 +1,6 @@
 #pragma once
-// The process's standard streams.
+// The user's console: text written to it, and lines of standard input read
+// from it, whatever mode the console or terminal was left in.
 
 #include <cstddef>
 #include <optional>

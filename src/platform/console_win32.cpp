@@ -17,7 +17,9 @@ namespace {
 bool write_standard(StandardStream which, std::string_view utf8) {
   std::optional<NativeStream> s = standard_stream(which);
   if (!s) return false;
-  // A console shows text in any code page only through WriteConsoleW.
+  // A console shows text in any code page only through WriteConsoleW, which
+  // takes Unicode whatever the console's code page (Microsoft Learn,
+  // "WriteConsole function", remarks).
   if (is_console_or_terminal(*s)) return detail::write_console_whole(detail::as_handle(*s), utf16_from_utf8(utf8));
   return write_all(*s, utf8);
 }
@@ -36,8 +38,9 @@ std::optional<std::size_t> read_console_some(HANDLE console, char* buffer, std::
   char16_t text[kMaxConsoleReadUnits];
   for (;;) {
     DWORD n = 0;
-    // A successful read leaves the last error as it was: only a cleared one
-    // tells an interrupted read from a read of nothing.
+    // A successful call need not set the last error (Microsoft Learn,
+    // "GetLastError function"): only a cleared one tells an interrupted read
+    // from a read of nothing.
     SetLastError(ERROR_SUCCESS);
     BOOL ok = ReadConsoleW(console, text, static_cast<DWORD>(units), &n, nullptr);
     DWORD error = GetLastError();
@@ -66,7 +69,8 @@ std::optional<std::size_t> read_stdin_some(char* buffer, std::size_t size) {
   std::optional<NativeStream> in = standard_stream(StandardStream::In);
   if (!in) return std::nullopt;
   // A console's Ctrl+C cancels a ReadFile as a read of nothing, which would
-  // be taken for the end of input; ReadConsoleW tells the two apart.
+  // be taken for the end of input; ReadConsoleW tells the two apart
+  // (classify_console_read says where that is documented).
   if (is_console_or_terminal(*in)) return read_console_some(detail::as_handle(*in), buffer, size);
   return read_some(*in, buffer, size);
 }

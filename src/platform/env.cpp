@@ -22,7 +22,7 @@ std::vector<NativeString> environment_with(std::vector<NativeString> entries, co
     std::erase_if(entries, [&](const NativeString& e) { return compare_env_names(entry_name(e), name) == 0; });
     if (value) entries.push_back(name + kEquals + *value);
   }
-  if (kIsWindows) {
+  if constexpr (kIsWindows) {
     // A new process's block must be sorted by name (Microsoft Learn,
     // "Changing Environment Variables"). std::list::sort
     // is stable ([list.ops]); libstdc++ 12's stable_sort calls its own

@@ -16,7 +16,9 @@ namespace {
 using detail::UniqueHandle;
 
 // Opening the file itself (rather than asking for its attributes) follows
-// symbolic links to their target, as a metadata test must.
+// symbolic links to their target, as a metadata test must: CreateFileW opens
+// the target unless FILE_FLAG_OPEN_REPARSE_POINT is given (Microsoft Learn,
+// "CreateFileW function", symbolic link behavior).
 UniqueHandle open_for_metadata(const std::filesystem::path& p) {
   return UniqueHandle(CreateFileW(detail::long_path_form(p.native()).c_str(), 0, detail::kShareAll, nullptr,
                                   OPEN_EXISTING, detail::kOpenFlags, nullptr));

@@ -197,10 +197,12 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
 }
 
 void prepare_process_at_start() {
-  // An ignored SIGCHLD is the one disposition exec keeps that changes what
-  // waitpid does: exec keeps a signal ignored, and resets a caught one to its
-  // default (POSIX.1-2017, XSH exec), and with SIGCHLD ignored no ended child
-  // is kept for waitpid, which fails with ECHILD (XSH wait()).
+  // An ignored SIGCHLD is the one disposition a launcher can hand down that
+  // changes what waitpid does: with it, no ended child is kept for waitpid,
+  // which fails with ECHILD (POSIX.1-2017, XSH wait()). Whether exec keeps it
+  // ignored POSIX leaves unspecified (XSH exec), and Linux keeps it (signal(7):
+  // across execve the dispositions of ignored signals are left unchanged); a
+  // caught signal is reset to its default.
   struct sigaction dfl{};
   dfl.sa_handler = SIG_DFL;
   sigemptyset(&dfl.sa_mask);

@@ -126,7 +126,7 @@ std::expected<OsPipe, OsError> make_pipe(ChildEnd child_end, DWORD buffer_bytes 
 struct ChildOutput {
   UniqueHandle child_end;   // an inheritable handle made for it, or none
   UniqueHandle parent_end;  // StdioMode::Pipe: the end we read
-  bool relayed = false;     // our console: the relay pipe stands in (see below)
+  bool relayed = false;     // our console: the relay pipe stands in (prepare_relay)
 };
 
 std::expected<ChildOutput, OsError> prepare_output(const StdioTarget& target, StandardStream which) {
@@ -156,11 +156,13 @@ std::expected<ChildOutput, OsError> prepare_output(const StdioTarget& target, St
 }
 
 // The pipe that stands in for our console. One for both streams, so the
-// child's output and errors keep their order, as on a console. It is large,
-// and the child holds a reading end of its own, not inheritable further: once
-// we are gone (Ctrl+C, the window closed, killed), nobody reads, yet the
-// child's writes neither fail, as on a broken pipe, nor block until it has
-// written a megabyte, so it can still clear up and exit.
+// child's output and errors keep their order, as on a console. The child
+// holds a reading end of its own, not inheritable further: once we are gone
+// (Ctrl+C, the window closed, killed), nobody reads, yet its writes do not
+// fail as on a broken pipe. Asked for large, so that they do not block either
+// until the child has written much, and it can still clear up and exit; the
+// size is "only a suggestion" (Microsoft Learn, "CreatePipe function",
+// nSize), which the system may round.
 constexpr DWORD kRelayPipeBytes = 1u << 20;
 
 struct Relay {
@@ -168,6 +170,8 @@ struct Relay {
   HANDLE console = nullptr;  // ours, where the copy goes
 };
 
+// Where both streams are our console, it is one console, written to through
+// standard output's handle.
 std::expected<std::optional<Relay>, OsError> prepare_relay(const ChildOutput& out, const ChildOutput& err) {
   if (!out.relayed && !err.relayed) return std::nullopt;
   auto p = make_pipe(ChildEnd::Write, kRelayPipeBytes);
@@ -184,7 +188,9 @@ std::expected<std::optional<Relay>, OsError> prepare_relay(const ChildOutput& ou
 class InheritOnly {
  public:
   explicit InheritOnly(std::initializer_list<HANDLE> handles) {
-    // A null entry would empty the list, and a repeated one fails the launch.
+    // The page asks for real, inheritable handles, and a stream the parent
+    // lacks is null; a handle listed twice (both output streams on one pipe)
+    // goes in once, since the page leaves a repeat's effect unsaid.
     for (HANDLE h : handles) {
       if (h != nullptr && std::find(handles_.begin(), handles_.end(), h) == handles_.end()) handles_.push_back(h);
     }
@@ -217,11 +223,15 @@ class InheritOnly {
 };
 
 // A job of the child's own, so that a forced end reaches every process it
-// started. Closing the job does not end them: when we die, the child must
+// started: TerminateJobObject ends every process associated with the job
+// (Microsoft Learn, "TerminateJobObject function"), and a process the child
+// starts is associated with it too. Closing the job does not end them, as the
+// job has no JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE (Microsoft Learn,
+// "JOBOBJECT_BASIC_LIMIT_INFORMATION structure"): when we die, the child must
 // stay free to finish on its own. Where the child cannot have one (jobs nest
-// only from Windows 8 on, Microsoft Learn, "Nested Jobs"; and a job we run
-// in may forbid it), it goes without
-// and a forced end reaches it alone, rather than the launch failing.
+// only from Windows 8 on, Microsoft Learn, "Nested Jobs"; and a job we run in
+// may forbid it), it goes without and a forced end reaches it alone, rather
+// than the launch failing.
 //
 // A process of the job that dies of an unhandled exception ends without a
 // crash dialog: the limit has the system call SetErrorMode with
@@ -258,15 +268,16 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   if (!out) return std::unexpected(out.error());
   auto err = prepare_output(request.err, StandardStream::Err);
   if (!err) return std::unexpected(err.error());
-  auto relay = prepare_relay(*out, *err);
-  if (!relay) return std::unexpected(relay.error());
+  auto prepared = prepare_relay(*out, *err);
+  if (!prepared) return std::unexpected(prepared.error());
+  std::optional<Relay>& relay = *prepared;
 
   STARTUPINFOEXW si{};
   si.StartupInfo.cb = sizeof si;
   si.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
   si.StartupInfo.hStdInput = stdin_pipe->read.get();
   // Both streams that stand for our console write to the one relay pipe.
-  HANDLE relay_end = *relay ? (*relay)->pipe.write.get() : nullptr;
+  HANDLE relay_end = relay ? relay->pipe.write.get() : nullptr;
   si.StartupInfo.hStdOutput = out->relayed ? relay_end : out->child_end.get();
   si.StartupInfo.hStdError = err->relayed ? relay_end : err->child_end.get();
   InheritOnly inherit{si.StartupInfo.hStdInput, si.StartupInfo.hStdOutput, si.StartupInfo.hStdError};
@@ -281,18 +292,19 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   }
   std::wstring env = environment_block(request);
 
-  // Suspended until it is in its job and holds its end of the relay pipe:
-  // nothing it starts may escape the job, and none of its writes may meet a
-  // pipe whose reader has gone.
   // A long program path is passed in a form CreateProcessW takes; the
-  // command line keeps the path as given. CREATE_NO_WINDOW: a console
-  // process without a console window (Microsoft Learn, "Process Creation
-  // Flags").
+  // command line keeps the path as given.
   const std::wstring program = detail::program_path_form(request.program.native());
+  // CREATE_NO_WINDOW: a console process without a console window (Microsoft
+  // Learn, "Process Creation Flags"). CREATE_SUSPENDED: it runs only once it
+  // is in its job and holds its end of the relay pipe, so that nothing it
+  // starts escapes the job and none of its writes meets a pipe whose reader
+  // has gone.
+  constexpr DWORD kFlags =
+      CREATE_NO_WINDOW | CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT | EXTENDED_STARTUPINFO_PRESENT;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
-                      CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT,
-                      env.data(), nullptr, &si.StartupInfo, &pi)) {
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE, kFlags, env.data(), nullptr,
+                      &si.StartupInfo, &pi)) {
     return std::unexpected(last_os_error());
   }
   auto child = std::make_unique<Win32Child>();
@@ -301,13 +313,16 @@ std::expected<SpawnedProcess, OsError> spawn_process(const SpawnRequest& request
   child->pid = static_cast<long>(pi.dwProcessId);
   child->job = job_of_its_own(child->process.get());
 
-  if (*relay) {
-    HANDLE childs_copy = nullptr;  // never used by us: it lives in the child's handle table
-    if (!DuplicateHandle(GetCurrentProcess(), (*relay)->pipe.read.get(), child->process.get(), &childs_copy, 0, FALSE,
+  if (relay) {
+    // The child's own reader of the relay pipe, so that its writes never meet
+    // a pipe without one (kRelayPipeBytes). Never used by us: the handle
+    // lives in the child's table.
+    HANDLE childs_copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), relay->pipe.read.get(), child->process.get(), &childs_copy, 0, FALSE,
                          DUPLICATE_SAME_ACCESS)) {
       return abandon(child->process, last_os_error());
     }
-    auto copying = detail::start_console_relay(std::move((*relay)->pipe.read), (*relay)->console);
+    auto copying = detail::start_console_relay(std::move(relay->pipe.read), relay->console);
     if (!copying) return abandon(child->process, copying.error());
     child->relay = std::move(*copying);
   }

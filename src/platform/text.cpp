@@ -142,16 +142,20 @@ std::u16string Utf16StreamDecoder::finish() {
 // NativeString holds UTF-16 units on Windows and bytes elsewhere; both
 // branches compile on both, and the one for the other platform is dropped.
 std::string native_to_utf8_lossy(NativeStringView native) {
-  if constexpr (kIsWindows) return utf8_from_utf16_lossy(std::u16string(native.begin(), native.end()));
-  return utf8_sanitize(std::string(native.begin(), native.end()));
+  if constexpr (kIsWindows) {
+    return utf8_from_utf16_lossy(std::u16string(native.begin(), native.end()));
+  } else {
+    return utf8_sanitize(std::string(native.begin(), native.end()));
+  }
 }
 
 NativeString native_from_utf8(std::string_view utf8) {
   if constexpr (kIsWindows) {
     std::u16string wide = utf16_from_utf8(utf8);
     return NativeString(wide.begin(), wide.end());
+  } else {
+    return NativeString(utf8.begin(), utf8.end());
   }
-  return NativeString(utf8.begin(), utf8.end());
 }
 
 }  // namespace wv

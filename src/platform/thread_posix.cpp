@@ -29,7 +29,8 @@ bool start_detached_thread(std::string_view name, std::function<void()> body) {
   return true;
 }
 
-// libstdc++ sleeps by nanosleep(), resumed after an interrupting signal.
+// libstdc++ (12, <bits/this_thread_sleep.h>) sleeps by nanosleep(), resumed
+// after an interrupting signal.
 void sleep_for(Duration d) { std::this_thread::sleep_for(d.to_chrono()); }
 
 }  // namespace wv

@@ -23,7 +23,8 @@ bool start_detached_thread(std::string_view name, std::function<void()> body) {
   // Created suspended so that it carries its name before it runs.
   detail::UniqueHandle thread(CreateThread(nullptr, 0, &run, owned.get(), CREATE_SUSPENDED, nullptr));
   if (!thread) return false;
-  // SetThreadDescription exists from Windows 10 1607 on; older systems and Wine
+  // SetThreadDescription exists from Windows 10 1607 on (Microsoft Learn,
+  // "SetThreadDescription function", requirements); older systems and Wine
   // may lack it, and a thread without a name is still a thread.
   auto set_description = detail::kernel32_function<HRESULT(WINAPI*)(HANDLE, PCWSTR)>("SetThreadDescription");
   if (set_description != nullptr) set_description(thread.get(), native_from_utf8(name).c_str());

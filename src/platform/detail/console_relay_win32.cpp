@@ -11,13 +11,15 @@
 namespace wv::detail {
 namespace {
 
-// WriteConsoleW takes its buffer through a 64 KB heap that the console
-// functions share, and fails with ERROR_NOT_ENOUGH_MEMORY past what is free
-// there (Microsoft Learn, "WriteConsole function").
+// WriteConsoleW fails with ERROR_NOT_ENOUGH_MEMORY where the text "exceeds
+// the available heap" (Microsoft Learn, "WriteConsole function"), a heap the
+// console functions share within the process. 8192 units, 16 KB, is this
+// program's margin under it.
 constexpr std::size_t kMaxConsoleUnits = 8192;
 
-// A slim lock needs no construction or destruction: a thread still copying a
-// child's output while the process exits never meets a destroyed lock.
+// A slim lock is initialised statically and never destroyed (Microsoft
+// Learn, "Slim Reader/Writer (SRW) Locks"): a thread still copying a child's
+// output while the process exits never meets a destroyed lock.
 SRWLOCK console_lock = SRWLOCK_INIT;
 
 void copy_to_console(HANDLE pipe, HANDLE console) {
@@ -25,8 +27,9 @@ void copy_to_console(HANDLE pipe, HANDLE console) {
   std::string buffer(std::size_t{64} * 1024, '\0');
   for (;;) {
     DWORD n = 0;
-    // The end of the pipe reads as ERROR_BROKEN_PIPE; after any other failure
-    // nothing more can be read either. A zero-byte read is a zero-byte write.
+    // The end of the pipe reads as ERROR_BROKEN_PIPE, and a zero-byte read is
+    // a writer's zero-byte write (Microsoft Learn, "ReadFile function",
+    // pipes); after any other failure nothing more can be read either.
     if (!ReadFile(pipe, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) break;
     std::u16string text = decoder.decode(std::string_view(buffer.data(), n));
     if (!text.empty()) (void)write_console_whole(console, text);

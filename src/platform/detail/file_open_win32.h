@@ -31,8 +31,9 @@ inline constexpr DWORD kOpenFlags = FILE_FLAG_BACKUP_SEMANTICS | SECURITY_SQOS_P
 // once made absolute, and those that already have a prefix, are returned as
 // they are.
 //
-// Every file this process opens is opened by this form, and so are the
-// agent's: a read must reach the same file whatever the path's length.
+// Every file the host reads or looks at is opened by this form, and so is
+// the agent's program: a read must reach the same file whatever the path's
+// length.
 std::wstring long_path_form(const std::wstring& path);
 
 // The form of a program's path to pass to CreateProcessW. Past MAX_PATH:
