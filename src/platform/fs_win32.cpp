@@ -109,6 +109,9 @@ std::expected<std::uint64_t, ReadFailure> ReadableFile::regular_size() const {
   return (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
 
+// Not the stream's read_some, which takes a megabyte a call: a whole-file
+// read counts a short read as the file's end, so one call must take all that
+// was asked for (a gigabyte, far past any file's cap).
 std::expected<std::size_t, ReadFailure> ReadableFile::read_some(char* buffer, std::size_t size) const {
   DWORD n = 0;
   DWORD ask = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));

@@ -9,10 +9,11 @@ at once must wait for room, not fail.
 
 A terminal that is the host's controlling terminal, with `tostop` set, does
 not stop the agent on its first write, and a launcher's ignored SIGCHLD and
-SIGINT and blocked signals do not reach it. Left in raw mode, where Enter arrives as a
-lone carriage return, that terminal's Enter still stops the host; a pipe's
-lone carriage return does not. A standard stream handed over closed stays a
-closed stream: stdin at its end, stdout failing every write.
+SIGINT, and its blocked signals, do not reach it. Left in raw mode, where
+Enter arrives as a lone carriage return, that terminal's Enter still stops
+the host; a pipe's lone carriage return does not. A standard stream handed
+over closed stays a closed stream: stdin at its end, stdout failing every
+write.
 
     launcher_state_test.py <host> <simulated agent>
 """
