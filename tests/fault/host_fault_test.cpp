@@ -112,6 +112,15 @@ class HostFaultTest : public test::HostWithSimAgentTest {
     EXPECT_EQ(run.wait_exit(kExitTimeout), 0) << run.err();
     EXPECT_TRUE(run.wait_out_closed(kExitTimeout));
   }
+
+  // What a failed wait for the agent shows: the host's side, and how far the
+  // agent got.
+  std::string state_of(const HostRun& run) const {
+    const auto record = test::read_lines(record_);
+    return "host output:\n" + run.out() + "host errors:\n" + run.err() + "launches: " + std::to_string(launches()) +
+           ", agent record: " + std::to_string(record.size()) + " lines" +
+           (record.empty() ? std::string() : ", the last \"" + record.back() + "\"");
+  }
 };
 
 // ---------------------------------------------------------------------------
@@ -261,7 +270,7 @@ TEST_F(HostFaultTest, TheHostLeavesTheDataDirectoryAsItFoundIt) {
 TEST_F(HostFaultTest, AnAgentKilledFromOutsideIsRelaunched) {
   auto run = start("wait-stdin");
   ASSERT_TRUE(run->started());
-  ASSERT_TRUE(test::wait_until([&] { return agent_pid().has_value(); }, kStartTimeout));
+  ASSERT_TRUE(test::wait_until([&] { return agent_pid().has_value(); }, kStartTimeout)) << state_of(*run);
   ASSERT_TRUE(run->wait_for_out("agent: running", kStartTimeout));
   const long first = *agent_pid();
   ASSERT_TRUE(kill_process(first));
@@ -269,7 +278,8 @@ TEST_F(HostFaultTest, AnAgentKilledFromOutsideIsRelaunched) {
 
   // A quick exit: relaunched after the 2 s back-off, within the same poll, so
   // the screen goes on saying "running".
-  ASSERT_TRUE(test::wait_until([&] { return launches() == 2 && agent_pid() && *agent_pid() != first; }, kStartTimeout));
+  ASSERT_TRUE(test::wait_until([&] { return launches() == 2 && agent_pid() && *agent_pid() != first; }, kStartTimeout))
+      << state_of(*run);
   EXPECT_GE(Clock::now() - killed, 2s);
   EXPECT_EQ(screens_in(run->out()).size(), 1u);
   stop_and_expect_clean_exit(*run);
@@ -280,7 +290,7 @@ TEST_F(HostFaultTest, AnAgentKilledFromOutsideIsRelaunched) {
 TEST_F(HostFaultTest, AHostKilledFromOutsideLeavesAnAgentThatSeesTheEndOfItsInputAndExits) {
   auto run = start("wait-stdin");
   ASSERT_TRUE(run->started());
-  ASSERT_TRUE(test::wait_until([&] { return agent_pid().has_value(); }, kStartTimeout));
+  ASSERT_TRUE(test::wait_until([&] { return agent_pid().has_value(); }, kStartTimeout)) << state_of(*run);
   ASSERT_TRUE(run->wait_for_out("agent: running", kStartTimeout));
 
   run->kill();
