@@ -19,10 +19,7 @@ HostRun::HostRun(const std::filesystem::path& stderr_file, HostRunOptions option
   request.out = StdioTarget::pipe();
   request.err = StdioTarget::to_file(stderr_file);
   auto spawned = spawn_process(request);
-  // Wine's CreateProcessW fails now and then under load with
-  // ERROR_INTERNAL_ERROR; the harness tries once more rather than fail a test
-  // that is about something else.
-  constexpr long kWineInternalError = 1359;
+  // Once more on Wine's occasional internal error (kWineInternalError).
   if (!spawned && spawned.error().code == kWineInternalError) spawned = spawn_process(request);
   if (!spawned) {
     ADD_FAILURE() << "could not start the host: " << spawned.error().text();
