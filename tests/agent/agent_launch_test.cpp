@@ -41,7 +41,6 @@ class LaunchAgentTest : public ::testing::Test {
   AgentProcess launch(const fs::path& record, const fs::path& agent = test::agent_sim_exe()) {
     set_env("WV_SIM_RECORD", record.native());
     auto launched = launch_agent(agent, data_dir_);
-    if (!launched && launched.error().code == test::kWineInternalError) launched = launch_agent(agent, data_dir_);
     if (!launched) {
       ADD_FAILURE() << "launch failed: " << launched.error().text();
       return {};

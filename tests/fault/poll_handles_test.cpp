@@ -50,10 +50,6 @@ Polls poll(const ScratchDir& scratch, const fs::path& dir, const fs::path& launc
   // Bounded, so that launches that stop coming fail the test instead of hanging it.
   while ((done.polls < min_polls || test::read_lines(launch_file).size() < min_launches) &&
          done.polls < 50 * min_polls) {
-    // A launch can fail now and then under Wine (ERROR_INTERNAL_ERROR), and
-    // the supervisor then gives up, as it should; this test is about handles,
-    // so it starts again.
-    if (supervisor.gave_up()) (void)supervisor.start();
     supervisor.tick();
     EXPECT_TRUE(step.run(supervisor.agent_state()));
     ++done.polls;

@@ -163,18 +163,8 @@ class ConsoleTest(unittest.TestCase):
         publish_one_device(self.data_dir)
 
     def start(self, stdout_on_pipe):
-        # Wine's CreateProcessW fails now and then under load with
-        # ERROR_INTERNAL_ERROR (1359), and the host then says its first launch
-        # of the agent failed. Such a run is about nothing these tests check,
-        # so it is made once more.
-        for _ in range(2):
-            run = Run(self.data_dir, self.record, stdout_on_pipe)
-            self.addCleanup(run.close)
-            wine_failed = lambda: "(os error 1359)" in "\n".join(run.terminal())
-            shown = lambda: SCREEN[0] in run.terminal() or (stdout_on_pipe and SCREEN[0] in run.pipe())
-            run.read_until(lambda: wine_failed() or shown())
-            if not wine_failed():
-                break
+        run = Run(self.data_dir, self.record, stdout_on_pipe)
+        self.addCleanup(run.close)
         return run
 
     def assert_screen_whole(self, lines):

@@ -1,11 +1,8 @@
 #include "tests/support/host_fixture.h"
 
 #include <algorithm>
-#include <string>
 #include <utility>
 
-#include "platform/os.h"
-#include "platform/os_error.h"
 #include "tests/support/sim_agent.h"
 
 namespace wv::test {
@@ -35,19 +32,7 @@ std::unique_ptr<HostRun> HostWithSimAgentTest::start(std::string_view mode, std:
 }
 
 std::unique_ptr<HostRun> HostWithSimAgentTest::start(HostRunOptions options) {
-  auto run = std::make_unique<HostRun>(scratch_ / "stderr", options);
-  if (!kIsWindows || !run->started()) return run;
-  // The host's first launch of the agent meets Wine's internal error as well
-  // (kWineInternalError), and the host then ends, its error line ending in
-  // that code's text. Known once the agent has counted its launch or the
-  // host has ended.
-  const std::string wine_failed = OsError{kWineInternalError, ""}.text();
-  if (wait_until([&] { return launches() > 0 || run->has_ended(); }, kAgentTimeout) && launches() == 0 &&
-      run->err().find(wine_failed) != std::string::npos) {
-    run.reset();
-    run = std::make_unique<HostRun>(scratch_ / "stderr", std::move(options));
-  }
-  return run;
+  return std::make_unique<HostRun>(scratch_ / "stderr", std::move(options));
 }
 
 std::size_t HostWithSimAgentTest::launches() const { return launch_count(count_); }

@@ -28,7 +28,7 @@ class HostWithSimAgentTest : public ::testing::Test {
   HostRunOptions options(std::string_view mode, std::optional<std::filesystem::path> agent = agent_sim_exe()) const;
 
   // The host started with those options, standard error going to the scratch
-  // folder; started once more if Wine failed its first launch of the agent.
+  // folder.
   std::unique_ptr<HostRun> start(std::string_view mode, std::optional<std::filesystem::path> agent = agent_sim_exe(),
                                  std::optional<std::string> hang_up_after = std::nullopt, EnvOverrides more_env = {});
   std::unique_ptr<HostRun> start(HostRunOptions options);

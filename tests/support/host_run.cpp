@@ -19,8 +19,6 @@ HostRun::HostRun(const std::filesystem::path& stderr_file, HostRunOptions option
   request.out = StdioTarget::pipe();
   request.err = StdioTarget::to_file(stderr_file);
   auto spawned = spawn_process(request);
-  // Once more on Wine's occasional internal error (kWineInternalError).
-  if (!spawned && spawned.error().code == kWineInternalError) spawned = spawn_process(request);
   if (!spawned) {
     ADD_FAILURE() << "could not start the host: " << spawned.error().text();
     return;

@@ -57,7 +57,6 @@ class HostRun {
   bool wait_for_out(std::string_view text, std::chrono::milliseconds timeout);
   // Waits for the host to end; its exit status, or nothing on a timeout.
   std::optional<int> wait_exit(std::chrono::milliseconds timeout);
-  bool has_ended() { return started_ && host_.has_ended(); }
   // Waits until every writer of standard output has gone (or it was hung up).
   bool wait_out_closed(std::chrono::milliseconds timeout);
   // Kills the host alone from outside, as a user with a task manager would;

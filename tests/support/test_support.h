@@ -41,11 +41,6 @@ std::vector<std::string> read_lines(const std::filesystem::path& p);
 // The lines of a text, without their line feeds.
 std::vector<std::string> split_lines(std::string_view text);
 
-// Wine's CreateProcessW fails now and then under load with
-// ERROR_INTERNAL_ERROR. A start that meets it tells nothing about the code
-// under test, so the harness makes it once more.
-inline constexpr long kWineInternalError = 1359;
-
 // Polls `done` every 20 ms until it holds or `timeout` passes.
 bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
